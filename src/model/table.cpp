@@ -1,0 +1,52 @@
+#include "model/table.h"
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+
+namespace tarvo {
+
+int16_t ToInteger(float value) {
+    return static_cast<int16_t>(std::lrint(value));
+}
+
+double SystemTimeOfDay() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t t = system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&t, &local);
+    const double fraction =
+        static_cast<double>(duration_cast<microseconds>(now.time_since_epoch()).count() % 1000000) /
+        1e6;
+    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction;
+}
+
+void Table::BringToFront(int16_t id) {
+    unsigned top = 0;
+    for (int i = 1; i <= kCardCount; ++i) {
+        if (i != id && Carta[i].Z > top) top = Carta[i].Z;
+    }
+    // Only a card already alone in front keeps its Z; every other gets one above all.
+    if (Carta[id].Z <= top) Carta[id].Z = top + 1;
+}
+
+void Table::MoveCard(int16_t id, float left, float top) {
+    Carta[id].Left = left;
+    Carta[id].Top = top;
+}
+
+int16_t Table::ColumnHeight(int16_t col) const {
+    int16_t n = 0;
+    while (n < kColumnRows && Columns[col][n + 1] != 0)
+        ++n;
+    return n;
+}
+
+float Table::NextRandom() {
+    if (Random) return Random();
+    // 24 random bits give every float in [0, 1) a multiple of 2^-24, never 1.
+    return static_cast<float>(generator_() >> 8) * (1.0f / 16777216.0f);
+}
+
+}  // namespace tarvo
