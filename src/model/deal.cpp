@@ -32,9 +32,7 @@ void Table::Mescola() {
 
     // A new seed from the time of day for every deal.
     const double seconds = TimeOfDay ? TimeOfDay() : SystemTimeOfDay();
-    const auto bits = std::bit_cast<uint64_t>(seconds);
-    std::seed_seq seed{static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32)};
-    generator_.seed(seed);
+    randomState_ = std::bit_cast<uint64_t>(seconds);
 
     PosRow = 1;
     PosCol = 1;

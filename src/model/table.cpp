@@ -45,8 +45,12 @@ int16_t Table::ColumnHeight(int16_t col) const {
 
 float Table::NextRandom() {
     if (Random) return Random();
-    // 24 random bits give every float in [0, 1) a multiple of 2^-24, never 1.
-    return static_cast<float>(generator_() >> 8) * (1.0f / 16777216.0f);
+    uint64_t z = (randomState_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    // 24 random bits give a multiple of 2^-24 in [0, 1), never 1.
+    return static_cast<float>(z >> 40) * (1.0f / 16777216.0f);
 }
 
 }  // namespace tarvo

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <random>
 #include <string>
 
 #include "model/card.h"
@@ -83,7 +82,8 @@ class Table {
 
   private:
     float NextRandom();
-    std::mt19937 generator_;
+    // SplitMix64: cheap to seed at every deal, and good enough for 40 cards.
+    uint64_t randomState_ = 0;
 };
 
 // Float to Integer as the rules convert: the nearest integer, halves to even.
