@@ -253,8 +253,8 @@ def suit_symbol(suit, cx, cy, size):
     if suit == COPPE:
         return cup(cx, cy, size)
     if suit == BASTONI:
-        return club(cx - size * 0.2, cy + size / 2, cx + size * 0.2, cy - size / 2, size * 0.28)
-    return sword(cx, cy + size / 2, cx, cy - size / 2, size * 0.13)
+        return club(cx - size * 0.2, cy + size / 2, cx + size * 0.2, cy - size / 2, size * 0.34)
+    return sword(cx - size * 0.15, cy + size / 2, cx + size * 0.15, cy - size / 2, size * 0.16)
 
 
 # ---------------------------------------------------------------- card faces
@@ -269,7 +269,7 @@ ROUND_LAYOUT = {
     6: [(21, 32), (41, 32), (21, 59), (41, 59), (21, 86), (41, 86)],
     7: [(21, 30), (41, 30), (31, 45), (21, 60), (41, 60), (21, 87), (41, 87)],
 }
-ROUND_SIZE = {2: 22, 3: 18, 4: 18, 5: 17, 6: 16, 7: 15}
+ROUND_SIZE = {2: 22, 3: 18, 4: 18, 5: 16, 6: 16, 7: 15}
 
 # The long suits cross each other: offsets of the "\" and "/" strokes and the upright ones.
 LONG_LAYOUT = {
@@ -324,9 +324,11 @@ def ace_face(suit):
         out += leaf((31, 81), (20, 95), GREEN) + leaf((31, 81), (42, 95), GREEN)
         return out + coin(31, 56, 22, ornate=True)
     if suit == COPPE:
-        out = cup(31, 58, 66, ornate=True)
-        out += path("M31,16 C26,20 26,23 31,25 C36,23 36,20 31,16 Z", RED, RED_DARK, 0.6)
-        return out
+        # A lidded chalice: dome, band of dots and a finial above the bowl.
+        out = path("M14,29 Q15,17 31,16 Q47,17 48,29 Z", GOLD, INK, 1)
+        out += path("M17,24 Q31,21 45,24 L46,27 Q31,24 16,27 Z", RED, None)
+        out += rect(29.5, 10, 3, 6.5, GOLD, INK, 0.6) + circle(31, 9, 3, RED, INK, 0.7)
+        return out + cup(31, 60, 62, ornate=True)
     if suit == BASTONI:
         return club(27, 96, 35, 14, 15, ornate=True)
     out = leaf((31, 62), (13, 52), GREEN) + leaf((31, 62), (49, 52), GREEN)
@@ -498,17 +500,38 @@ def face_svg(card_id):
 # ---------------------------------------------------------------- back, title, icon
 
 
+def clipped_line(x1, y1, x2, y2, box):
+    """The part of a segment inside box = (left, top, right, bottom), or None."""
+    left, top, right, bottom = box
+    t0, t1 = 0.0, 1.0
+    dx, dy = x2 - x1, y2 - y1
+    for p, q in ((-dx, x1 - left), (dx, right - x1), (-dy, y1 - top), (dy, bottom - y1)):
+        if p == 0:
+            if q < 0:
+                return None
+            continue
+        t = q / p
+        if p < 0:
+            t0 = max(t0, t)
+        else:
+            t1 = min(t1, t)
+    if t0 >= t1:
+        return None
+    return (x1 + t0 * dx, y1 + t0 * dy, x1 + t1 * dx, y1 + t1 * dy)
+
+
 def back_svg():
     """A yellow frame around two coins, on a blue field with a fine gold lattice."""
+    field = (7, 7, BACK_W - 7, BACK_H - 7)
     body = rect(0, 0, BACK_W, BACK_H, GOLD)
     body += rect(1.5, 1.5, BACK_W - 3, BACK_H - 3, "none", GOLD_DARK, 1)
     body += rect(6, 6, BACK_W - 12, BACK_H - 12, BLUE_DARK, RED, 1.4)
-    for k in range(-8, 10):
-        x = 6 + k * 8
-        body += line(x, 6, x + 88, 94, "#3a63b8", 0.6) + line(x + 88, 6, x, 94, "#3a63b8", 0.6)
-    body += rect(3, 3, BACK_W - 6, 3, GOLD) + rect(3, BACK_H - 6, BACK_W - 6, 3, GOLD)
-    body += rect(3, 3, 3, BACK_H - 6, GOLD) + rect(BACK_W - 6, 3, 3, BACK_H - 6, GOLD)
-    body += rect(6.7, 6.7, BACK_W - 13.4, BACK_H - 13.4, "none", RED, 1.4)
+    for k in range(-12, 12):
+        x = k * 8
+        for segment in (clipped_line(x, 0, x + 100, 100, field),
+                        clipped_line(x + 100, 0, x, 100, field)):
+            if segment:
+                body += line(*segment, "#4a72c4", 0.6)
     body += coin(32, 31, 14, ornate=True) + coin(32, 69, 14, ornate=True)
     return svg_doc(BACK_W, BACK_H, body)
 
