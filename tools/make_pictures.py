@@ -267,9 +267,9 @@ ROUND_LAYOUT = {
     4: [(21, 37), (41, 37), (21, 79), (41, 79)],
     5: [(21, 34), (41, 34), (31, 58), (21, 82), (41, 82)],
     6: [(21, 32), (41, 32), (21, 59), (41, 59), (21, 86), (41, 86)],
-    7: [(21, 30), (41, 30), (31, 45), (21, 60), (41, 60), (21, 87), (41, 87)],
+    7: [(21, 29), (41, 29), (31, 45), (21, 61), (41, 61), (21, 87), (41, 87)],
 }
-ROUND_SIZE = {2: 22, 3: 18, 4: 18, 5: 16, 6: 16, 7: 15}
+ROUND_SIZE = {2: 22, 3: 18, 4: 18, 5: 16, 6: 16, 7: 14}
 
 # The long suits cross each other: offsets of the "\" and "/" strokes and the upright ones.
 LONG_LAYOUT = {
@@ -292,12 +292,24 @@ def index_mark(suit, value):
     return out + small_sign(suit, 7.5, 18.8)
 
 
+CUP_TO_COIN = 1.15  # a goblet is narrower than a coin: it may stand taller in the same place
+
+
+def round_extent(suit, value):
+    """Half width and half height of one coin or cup on the numeral card of that value."""
+    size = ROUND_SIZE[value]
+    if suit == DENARI:
+        return size / 2, size / 2
+    height = size * CUP_TO_COIN
+    return height * 0.375, height / 2
+
+
 def numeral_face(suit, value):
     if suit in (DENARI, COPPE):
-        size = ROUND_SIZE[value]
-        draw = coin if suit == DENARI else cup
-        return "".join(draw(x, y, size / 2 if suit == DENARI else size)
-                       for x, y in ROUND_LAYOUT[value])
+        half_w, half_h = round_extent(suit, value)
+        if suit == DENARI:
+            return "".join(coin(x, y, half_w) for x, y in ROUND_LAYOUT[value])
+        return "".join(cup(x, y, half_h * 2) for x, y in ROUND_LAYOUT[value])
     back, fwd, upright = LONG_LAYOUT[value]
     top, bottom = 28, 95
     half = 17 if value <= 5 else 14
@@ -341,7 +353,12 @@ def ace_face(suit):
 
 
 def head(cx, cy, r, beard=False):
-    out = circle(cx, cy, r, SKIN, INK, 0.6)
+    # Shoulder-length hair behind the face, as the figures of the old decks wear it.
+    out = path(f"M{f(cx - r * 1.1)},{f(cy - r * 0.3)} Q{f(cx - r * 1.4)},{f(cy + r * 1.3)} "
+               f"{f(cx - r * 0.6)},{f(cy + r * 1.2)} L{f(cx + r * 0.6)},{f(cy + r * 1.2)} "
+               f"Q{f(cx + r * 1.4)},{f(cy + r * 1.3)} {f(cx + r * 1.1)},{f(cy - r * 0.3)} Z",
+               "#6b3f1d", INK, 0.5)
+    out += circle(cx, cy, r, SKIN, INK, 0.6)
     out += circle(cx - r * 0.35, cy - r * 0.1, 0.45, INK) + circle(cx + r * 0.35, cy - r * 0.1,
                                                                    0.45, INK)
     if beard:
@@ -469,6 +486,7 @@ def king_face(suit):
     # Left arm holds the orb near the chest, the right shows the suit.
     out += polygon([(cx - 9, 38), (cx - 12, 52), (cx - 4, 58), (cx - 3, 55), (cx - 8, 50),
                     (cx - 6, 40)], garment)
+    out += circle(cx - 3, 52.5, 2.6, GOLD, INK, 0.5) + line(cx - 3, 50, cx - 3, 47.5, GOLD_DARK, 0.8)
     out += hand(cx - 3, 56)
     out += polygon([(cx + 8, 37), (cx + 17, 48), (cx + 18, 53), (cx + 15, 54), (cx + 12, 49),
                     (cx + 6, 42)], garment)
