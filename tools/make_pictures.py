@@ -20,7 +20,6 @@ BACK_W, BACK_H = 64, 100
 TITLE_W, TITLE_H = 613, 415
 
 DENARI, COPPE, BASTONI, SPADE = 1, 2, 3, 4
-SUIT_NAMES = {DENARI: "denari", COPPE: "coppe", BASTONI: "bastoni", SPADE: "spade"}
 
 INK = "#2b1d12"  # printed outline
 GOLD = "#f0b824"
