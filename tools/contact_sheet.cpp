@@ -16,7 +16,6 @@ constexpr int kSheetWidthPx = kMarginPx + kLabelWidthPx + 10 * kCardPitchXPx + k
 constexpr int kIconRowTopPx = kMarginPx + 4 * kCardPitchYPx + 8;
 constexpr int kTitleTopPx = kIconRowTopPx + 256 + 16;
 constexpr int kSheetHeightPx = kTitleTopPx + kTitleHeightPx + kMarginPx;
-constexpr std::array kIconSizesPx = {32, 48, 64, 128, 256};
 constexpr std::array kSuitNames = {"Denari", "Coppe", "Bastoni", "Spade"};
 
 // As the window shows a card: the picture inside a one-pixel black border.
@@ -55,7 +54,7 @@ QImage contactSheet(qreal dpr) {
     painter.drawPixmap(QPointF(cardsLeft, kIconRowTopPx), cardBackPixmap(dpr));
     int iconLeft = cardsLeft + kCardPitchXPx + 16;
     const QIcon icon = windowIcon();
-    for (int size : kIconSizesPx) {
+    for (int size : kWindowIconSizesPx) {
         const QRect place(iconLeft, kIconRowTopPx, size, size);
         icon.paint(&painter, place);
         iconLeft += size + 12;

@@ -160,15 +160,16 @@ def cup(cx, cy, h, ornate=False):
     return out
 
 
+def along(x1, y1, x2, y2):
+    """Places on a long symbol: P(t, d) is t of the way from (x1, y1) to (x2, y2), d across."""
+    length = math.hypot(x2 - x1, y2 - y1)
+    ux, uy = (x2 - x1) / length, (y2 - y1) / length
+    return lambda t, d: (x1 + ux * t * length - uy * d, y1 + uy * t * length + ux * d)
+
+
 def club(x1, y1, x2, y2, w, ornate=False):
     """A rough wooden club from its handle (x1, y1) to its heavy head (x2, y2), w wide at the head."""
-    L = math.hypot(x2 - x1, y2 - y1)
-    ux, uy = (x2 - x1) / L, (y2 - y1) / L
-    nx, ny = -uy, ux
-
-    def P(t, d):
-        return (x1 + ux * t * L + nx * d, y1 + uy * t * L + ny * d)
-
+    P = along(x1, y1, x2, y2)
     hw = w / 2
     shape = [P(0, -hw * 0.45), P(0.5, -hw * 0.65), P(0.93, -hw), P(1, -hw * 0.5), P(1, hw * 0.5),
              P(0.93, hw), P(0.5, hw * 0.65), P(0, hw * 0.45)]
@@ -202,13 +203,7 @@ def leaf(base, tip, colour):
 
 def sword(x1, y1, x2, y2, w, ornate=False):
     """A straight sword from its pommel (x1, y1) to its point (x2, y2); w is the blade width."""
-    L = math.hypot(x2 - x1, y2 - y1)
-    ux, uy = (x2 - x1) / L, (y2 - y1) / L
-    nx, ny = -uy, ux
-
-    def P(t, d):
-        return (x1 + ux * t * L + nx * d, y1 + uy * t * L + ny * d)
-
+    P = along(x1, y1, x2, y2)
     hw = w / 2
     g = 0.2  # where the guard sits along the sword
     out = polygon([P(g, -hw), P(0.9, -hw * 0.8), P(1, 0), P(0.9, hw * 0.8), P(g, hw)], BLUE,

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr std::array kScales = {1, 2};
-constexpr std::array kIconSizesPx = {32, 48, 64, 128, 256};
 constexpr int kTitleJpegQuality = 92;
 
 bool save(const QImage& image, const QString& file, int quality = -1) {
@@ -42,7 +41,7 @@ bool writePictures(const QDir& out) {
     }
     // The title is a fixed-size JPEG: there is no sharper version of it to render.
     ok &= save(tarvo::titlePixmap().toImage(), out.filePath("title.png"));
-    for (int size : kIconSizesPx)
+    for (int size : tarvo::kWindowIconSizesPx)
         ok &= save(tarvo::windowIcon().pixmap(size, size).toImage(),
                    out.filePath(QStringLiteral("icon-%1.png").arg(size)));
     return ok;
@@ -61,7 +60,7 @@ bool writeRasterAssets(const QDir& assets) {
             .convertToFormat(QImage::Format_RGB32);
     bool ok = save(titleImage, assets.filePath("title.jpg"), kTitleJpegQuality);
     assets.mkpath("icons");
-    for (int size : kIconSizesPx)
+    for (int size : tarvo::kWindowIconSizesPx)
         ok &= save(tarvo::renderSvgImage(icon, QSize(size, size), 1),
                    assets.filePath(QStringLiteral("icons/tarvo-%1.png").arg(size)));
     return ok;

@@ -11,7 +11,6 @@ namespace tarvo {
 namespace {
 
 constexpr int kCardCount = 40;
-constexpr int kIconSizesPx[] = {32, 48, 64, 128, 256};
 
 QPixmap renderedPicture(const QString& resource, QSize logicalSize, qreal dpr) {
     // The window asks for every card on each repaint: render an SVG once per ratio.
@@ -48,7 +47,7 @@ QPixmap titlePixmap() {
 QIcon windowIcon() {
     static const QIcon icon = [] {
         QIcon built;
-        for (int size : kIconSizesPx)
+        for (int size : kWindowIconSizesPx)
             built.addFile(QStringLiteral(":/pictures/icons/tarvo-%1.png").arg(size),
                           QSize(size, size));
         return built;

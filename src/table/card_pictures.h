@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <array>
 
 namespace tarvo {
 
@@ -14,6 +15,7 @@ namespace tarvo {
 constexpr int kCardFaceWidthPx = 62, kCardFaceHeightPx = 100;
 constexpr int kCardBackWidthPx = 64, kCardBackHeightPx = 100;
 constexpr int kTitleWidthPx = 613, kTitleHeightPx = 415;
+constexpr std::array<int, 5> kWindowIconSizesPx = {32, 48, 64, 128, 256};
 
 // Face of card id 1..40 (suit Denari, Coppe, Bastoni, Spade in blocks of ten, ace first),
 // kCardFaceWidthPx by kCardFaceHeightPx logical pixels with devicePixelRatio() == dpr.
@@ -26,7 +28,7 @@ QPixmap cardBackPixmap(qreal dpr);
 // The title picture, kTitleWidthPx by kTitleHeightPx, decoded from the built-in JPEG.
 QPixmap titlePixmap();
 
-// The window icon at 32, 48, 64, 128 and 256 pixels.
+// The window icon, drawn for each of kWindowIconSizesPx.
 QIcon windowIcon();
 
 }  // namespace tarvo

@@ -103,7 +103,7 @@ class CardPicturesTest : public QObject {
     void titleAndIconHaveTheirSizes() {
         QCOMPARE(titlePixmap().size(), QSize(kTitleWidthPx, kTitleHeightPx));
         const QList<QSize> sizes = windowIcon().availableSizes();
-        for (int side : {32, 48, 64, 128, 256})
+        for (int side : kWindowIconSizesPx)
             QVERIFY(sizes.contains(QSize(side, side)));
         QCOMPARE(windowIcon().pixmap(32).size(), QSize(32, 32));
     }
