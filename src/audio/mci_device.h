@@ -13,7 +13,7 @@
 namespace tarvo {
 
 class MciDevice {
-public:
+  public:
     virtual ~MciDevice() = default;
 
     // Load options set before opening. Notify asks for Done notifications;
@@ -47,7 +47,7 @@ public:
 // The fallback for a machine without audio, and the device before the sound
 // system is up: it accepts every command and stays silent at position 0.
 class SilentDevice final : public MciDevice {
-public:
+  public:
     void Command(std::string_view) override {}
     void setFrom(int32_t) override {}
     int32_t Position() const override { return 0; }

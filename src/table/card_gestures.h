@@ -13,7 +13,7 @@
 namespace tarvo {
 
 class GestureEffects {
-public:
+  public:
     virtual ~GestureEffects() = default;
     virtual void HidePanels() = 0;
     // The card sound as a release or a stock turn asks for it.
@@ -27,7 +27,7 @@ constexpr int16_t kLeftButton = 1;
 constexpr int16_t kRightButton = 2;
 
 class CardGestures {
-public:
+  public:
     CardGestures(Table& table, GestureEffects& effects) : t_(table), fx_(effects) {}
 
     void Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
@@ -49,8 +49,10 @@ public:
     // Buttons of a gesture in progress (bit 0 left, bit 1 right).
     int HeldButtons() const { return held_; }
 
-private:
-    static int Bit(int16_t button) { return button == kLeftButton ? 1 : button == kRightButton ? 2 : 0; }
+  private:
+    static int Bit(int16_t button) {
+        return button == kLeftButton ? 1 : button == kRightButton ? 2 : 0;
+    }
     void RestorePeekedColumn();
 
     Table& t_;

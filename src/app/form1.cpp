@@ -1,0 +1,70 @@
+#include "app/form1.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPointer>
+
+#include "table/card_pictures.h"
+#include "table/table_surface.h"
+#include "ui/text_panel.h"
+
+namespace tarvo {
+
+namespace {
+
+const QString kPublisher = QStringLiteral("Quattro Semi");
+
+}  // namespace
+
+Form1::Form1() : Form1(Options{}) {}
+
+Form1::Form1(Options options) : options_(std::move(options)) {
+    setWindowTitle(kPublisher + QStringLiteral(" - Tarvo"));
+    setWindowIcon(windowIcon());
+
+    if (options_.sound) {
+        sound_ = std::move(options_.sound);
+    } else {
+        // Notifications from the audio thread reach the handlers on ours,
+        // and never after the window is gone.
+        QPointer<Form1> self(this);
+        sound_ = OpenSoundDevices([self](std::function<void()> f) {
+            if (!self) return;
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, f = std::move(f)] {
+                    if (self) f();
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
+    surface_ = new TableSurface(this);
+    setCentralWidget(surface_);
+    surface_->onMazzoClick = [this] { mazzo_Click(); };
+    surface_->onBarePress = [this] { Form_MouseDown(); };
+    for (int16_t i = 1; i <= kCardCount; ++i) {
+        Carta[i] = new CardWidget(i, *this, surface_);
+        Carta[i]->move(0, 0);
+    }
+    BuildPanels();
+    BuildMenus();
+    table_.Finale = [this] { Finale(); };
+    MMC1().Done = [this](int code) { MMC1_Done(code); };
+    MMC1().StopCompleted = [this] { MMC1_StopCompleted(); };
+    Form_Load();
+}
+
+Form1::~Form1() {
+    // The devices may still hold handlers that point here.
+    MMC1().Done = nullptr;
+    MMC1().StopCompleted = nullptr;
+}
+
+QString Form1::ProgramFile(const char* name) const {
+    const QString dir = options_.programDir.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                      : options_.programDir;
+    return dir + QLatin1Char('/') + QLatin1String(name);
+}
+
+}  // namespace tarvo

@@ -1,0 +1,138 @@
+#pragma once
+// The one window of the game. It owns the table state, the widgets that show
+// it and the sound devices; every handler is one of its member functions,
+// named after widget and event. Each subsystem defines its handlers in its
+// own folder: the mouse in table/, the menus and panels in ui/, the sound in
+// audio/, the start of a game in lifecycle/.
+
+#include <QMainWindow>
+#include <array>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "audio/sound_devices.h"
+#include "model/table.h"
+#include "table/card_gestures.h"
+#include "table/card_widget.h"
+
+class QAction;
+class QEventLoop;
+class QMenu;
+
+namespace tarvo {
+
+class TableSurface;
+class TextPanel;
+
+class Form1 final : public QMainWindow, public CardMouseHandlers, private GestureEffects {
+  public:
+    struct Options {
+        // The sound devices; null opens the real ones.
+        std::unique_ptr<SoundDevices> sound;
+        // The title pause of the first game start.
+        std::chrono::milliseconds titlePause{3000};
+        // Where the sound files are; empty is the executable's directory.
+        QString programDir;
+        // Ends the program after the window is unloaded; empty quits the application.
+        std::function<void()> endProgram;
+    };
+
+    Form1();
+    explicit Form1(Options options);
+    ~Form1() override;
+
+    Table& table() { return table_; }
+    MciDevice& MMC1() { return sound_->music(); }
+    MciDevice& MMCw() { return sound_->wave(); }
+    bool Unloaded() const { return unloaded_; }
+    TableSurface* Surface() const { return surface_; }
+
+    // Widgets, by the names the handlers use.
+    std::array<CardWidget*, 41> Carta{};
+    TextPanel* Text2 = nullptr;
+    TextPanel* Text3 = nullptr;
+    TextPanel* Text4 = nullptr;
+    QMenu* shuffle_cards = nullptr;
+    QAction* Nuova = nullptr;
+    QAction* Exit = nullptr;
+    QMenu* Option = nullptr;
+    QAction* Option_Card_rustle = nullptr;
+    QAction* Option_music = nullptr;
+    QMenu* menu_rules = nullptr;
+    QAction* Menu_english = nullptr;
+    QAction* Menu_italiano = nullptr;
+    QAction* Menu_about = nullptr;
+
+    // Window and lifecycle.
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
+    void Form_MouseDown();
+    void Nuova_Click();
+    void Exit_Click();
+    void shuffle_cards_Click();
+    void LayoutTable();
+
+    // Menus and panels.
+    void Option_Click();
+    void Menu_english_Click();
+    void Menu_italiano_Click();
+    void Menu_about_Click();
+    void Text2_Click();
+    void Text3_Click();
+    void Text4_Click();
+
+    // Sound.
+    void Option_music_Click();
+    void Option_card_rustle_Click();
+    void MMC1_Done(int notifyCode);
+    void MMC1_StopCompleted();
+    void Finale();
+
+    // Mouse on the cards and the stock.
+    void Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) override;
+    void Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) override;
+    void Carta_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) override;
+    void Carta_Click(int16_t Index) override;
+    void Carta_DblClick(int16_t Index) override;
+    void mazzo_Click();
+    // The platform took the pointer away in the middle of a gesture.
+    void GestureBrokenOff();
+
+    // Puts every card widget where the table says, in the table's drawing order.
+    void SyncCards();
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+
+  private:
+    // GestureEffects
+    void HidePanels() override;
+    void ReleaseSound() override;
+    void ClickSound() override;
+    void HideMazzo() override;
+
+    void BuildMenus();
+    void BuildPanels();
+    void SizeAndCentre();
+    bool TitlePause();
+    QString ProgramFile(const char* name) const;
+
+    Options options_;
+    Table table_;
+    std::unique_ptr<SoundDevices> sound_;
+    CardGestures gestures_{table_, *this};
+    TableSurface* surface_ = nullptr;
+    std::array<QPoint, 41> shownAt_{};
+    std::array<unsigned, 41> shownZ_{};
+    bool activated_ = false;
+    bool unloaded_ = false;
+    QEventLoop* pause_ = nullptr;
+    QSize frameExtra_;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,36 @@
+#pragma once
+// The two sound devices the window plays through: MMC1 the music (MIDI),
+// MMCw the card sound (WAV).
+
+#include <functional>
+#include <memory>
+
+#include "audio/mci_device.h"
+
+namespace tarvo {
+
+class SoundDevices {
+  public:
+    virtual ~SoundDevices() = default;
+    virtual MciDevice& music() = 0;
+    virtual MciDevice& wave() = 0;
+};
+
+// Runs a function on the window's thread, later, in order.
+using Poster = std::function<void(std::function<void()>)>;
+
+// The real devices, or silent ones where this machine cannot play: never fails.
+std::unique_ptr<SoundDevices> OpenSoundDevices(Poster post);
+
+// Two devices that accept everything and play nothing.
+class SilentSoundDevices final : public SoundDevices {
+  public:
+    MciDevice& music() override { return music_; }
+    MciDevice& wave() override { return wave_; }
+
+  private:
+    SilentDevice music_;
+    SilentDevice wave_;
+};
+
+}  // namespace tarvo

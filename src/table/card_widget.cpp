@@ -1,0 +1,103 @@
+#include "table/card_widget.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "model/card.h"
+#include "table/card_pictures.h"
+
+namespace tarvo {
+
+namespace {
+
+const char* const kSuitNames[] = {"", "Denari", "Coppe", "Bastoni", "Spade"};
+
+QString SpokenName(int16_t id) {
+    return QStringLiteral("%1 of %2").arg(valueOf(id)).arg(QLatin1String(kSuitNames[suitOf(id)]));
+}
+
+}  // namespace
+
+int16_t ButtonCode(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton:
+            return 1;
+        case Qt::RightButton:
+            return 2;
+        default:
+            return 4;
+    }
+}
+
+int16_t ButtonSet(Qt::MouseButtons buttons) {
+    int16_t set = 0;
+    if (buttons & Qt::LeftButton) set |= 1;
+    if (buttons & Qt::RightButton) set |= 2;
+    if (buttons & ~(Qt::LeftButton | Qt::RightButton)) set |= 4;
+    return set;
+}
+
+int16_t ShiftCode(Qt::KeyboardModifiers modifiers) {
+    int16_t shift = 0;
+    if (modifiers & Qt::ShiftModifier) shift |= 1;
+    if (modifiers & Qt::ControlModifier) shift |= 2;
+    if (modifiers & Qt::AltModifier) shift |= 4;
+    return shift;
+}
+
+CardWidget::CardWidget(int16_t id, CardMouseHandlers& handlers, QWidget* parent)
+    : QWidget(parent), id_(id), handlers_(handlers) {
+    setObjectName(QStringLiteral("Carta%1").arg(id));
+    setAccessibleName(SpokenName(id));
+    setFixedSize(kCardWidgetWidthPx, kCardWidgetHeightPx);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves with no button held do nothing; no need to ask for them.
+    setMouseTracking(false);
+}
+
+void CardWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(Qt::black);
+    p.drawRect(0, 0, width() - 1, height() - 1);
+    p.drawPixmap(kCardBorderPx, kCardBorderPx, cardFacePixmap(id_, devicePixelRatioF()));
+}
+
+void CardWidget::Press(QMouseEvent* e) {
+    const QPointF at = e->position() - QPointF(kCardBorderPx, kCardBorderPx);
+    clickArmed_ = e->button() == Qt::LeftButton;
+    handlers_.Carta_MouseDown(id_, ButtonCode(e->button()), ShiftCode(e->modifiers()),
+                              static_cast<float>(at.x()), static_cast<float>(at.y()));
+}
+
+void CardWidget::mousePressEvent(QMouseEvent* e) {
+    Press(e);
+}
+
+void CardWidget::mouseMoveEvent(QMouseEvent* e) {
+    const QPointF at = e->position() - QPointF(kCardBorderPx, kCardBorderPx);
+    handlers_.Carta_MouseMove(id_, ButtonSet(e->buttons()), ShiftCode(e->modifiers()),
+                              static_cast<float>(at.x()), static_cast<float>(at.y()));
+}
+
+void CardWidget::mouseReleaseEvent(QMouseEvent* e) {
+    const QPointF at = e->position() - QPointF(kCardBorderPx, kCardBorderPx);
+    // The card may have moved away under the pointer during the release.
+    const bool click = e->button() == Qt::LeftButton && clickArmed_ && rect().contains(e->pos());
+    if (e->button() == Qt::LeftButton) clickArmed_ = false;
+    handlers_.Carta_MouseUp(id_, ButtonCode(e->button()), ShiftCode(e->modifiers()),
+                            static_cast<float>(at.x()), static_cast<float>(at.y()));
+    if (click) handlers_.Carta_Click(id_);
+}
+
+void CardWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+    // Qt sends this instead of the second press. For the left button it is
+    // the double click, and the release after it is no click.
+    if (e->button() != Qt::LeftButton) {
+        Press(e);
+        return;
+    }
+    clickArmed_ = false;
+    handlers_.Carta_DblClick(id_);
+}
+
+}  // namespace tarvo

@@ -1,0 +1,105 @@
+// The window side of the table: the fixed layout, the card widgets following
+// the table state, and the mouse handlers handing over to the gestures.
+
+#include <QAction>
+#include <QEvent>
+#include <algorithm>
+
+#include "app/form1.h"
+#include "table/table_surface.h"
+
+namespace tarvo {
+
+namespace {
+
+constexpr int kStockLeftPx = 540;
+constexpr int kStockTopPx = 305;
+constexpr int kStripLeftPx = 456;
+constexpr int kStripWidthPx = 156;
+constexpr int kOutlineLeftPx = 459;
+
+}  // namespace
+
+void Form1::LayoutTable() {
+    const QSize card = Carta[1]->size();
+    for (int i = 0; i < 4; ++i) {
+        surface_->SetOutline(
+            i, QRect(QPoint(kOutlineLeftPx, static_cast<int>(kFoundationPitchPx) * i), card), true);
+    }
+    // The strip's height is the window's height in twips: it always reaches the bottom edge.
+    surface_->SetStrip(QRect(kStripLeftPx, 0, kStripWidthPx, height() * 15), true);
+    surface_->SetMazzo(QRect(QPoint(kStockLeftPx, kStockTopPx), card));
+    surface_->SetMazzoShown(true);
+}
+
+void Form1::SyncCards() {
+    for (int16_t i = 1; i <= kCardCount; ++i) {
+        const QPoint at(qRound(table_.Carta[i].Left), qRound(table_.Carta[i].Top));
+        if (at != shownAt_[i]) {
+            Carta[i]->move(at);
+            shownAt_[i] = at;
+        }
+    }
+    // Raising in the table's order puts every card brought to the front on top.
+    std::array<int16_t, 41> raised{};
+    int n = 0;
+    for (int16_t i = 1; i <= kCardCount; ++i) {
+        if (table_.Carta[i].Z != shownZ_[i]) raised[n++] = i;
+    }
+    std::sort(raised.begin(), raised.begin() + n,
+              [this](int16_t a, int16_t b) { return table_.Carta[a].Z < table_.Carta[b].Z; });
+    for (int k = 0; k < n; ++k) {
+        Carta[raised[k]]->raise();
+        shownZ_[raised[k]] = table_.Carta[raised[k]].Z;
+    }
+}
+
+void Form1::Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {
+    // A press of a button we think is still held: its release never reached us.
+    const int bit = Button == kLeftButton ? 1 : Button == kRightButton ? 2 : 0;
+    if (gestures_.HeldButtons() & bit) GestureBrokenOff();
+    gestures_.Carta_MouseDown(Index, Button, Shift, X, Y);
+    SyncCards();
+}
+
+void Form1::Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {
+    // A held button that the move no longer reports was released where we
+    // could not see it: the gesture is over.
+    if ((gestures_.HeldButtons() & ~Button & 3) != 0) GestureBrokenOff();
+    gestures_.Carta_MouseMove(Index, Button, Shift, X, Y);
+    SyncCards();
+}
+
+void Form1::Carta_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {
+    gestures_.Carta_MouseUp(Index, Button, Shift, X, Y);
+    SyncCards();
+}
+
+void Form1::Carta_Click(int16_t Index) {
+    gestures_.Carta_Click(Index);
+}
+
+void Form1::Carta_DblClick(int16_t Index) {
+    gestures_.Carta_DblClick(Index);
+}
+
+void Form1::mazzo_Click() {
+    gestures_.mazzo_Click();
+    SyncCards();
+}
+
+void Form1::GestureBrokenOff() {
+    gestures_.BreakOff();
+    SyncCards();
+}
+
+void Form1::HideMazzo() {
+    surface_->SetMazzoShown(false);
+}
+
+void Form1::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && !isActiveWindow()) GestureBrokenOff();
+}
+
+}  // namespace tarvo

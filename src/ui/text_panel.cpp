@@ -1,0 +1,42 @@
+#include "ui/text_panel.h"
+
+#include <QMouseEvent>
+
+namespace tarvo {
+
+TextPanel::TextPanel(const QString& name, const QString& text, bool scrollBar, QWidget* parent)
+    : QPlainTextEdit(parent), text_(text) {
+    setObjectName(name);
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    setPlainText(shown);
+    setReadOnly(true);
+    setFocusPolicy(Qt::NoFocus);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    viewport()->setCursor(Qt::ArrowCursor);
+    setVerticalScrollBarPolicy(scrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, QColor(kPanelYellow));
+    pal.setColor(QPalette::Text, Qt::black);
+    setPalette(pal);
+    hide();
+}
+
+bool TextPanel::viewportEvent(QEvent* e) {
+    // A click is a press and a release on the text.
+    if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) {
+        pressed_ = true;
+        return true;
+    }
+    if (e->type() == QEvent::MouseButtonRelease) {
+        const auto* me = static_cast<QMouseEvent*>(e);
+        const bool click = pressed_ && viewport()->rect().contains(me->pos());
+        pressed_ = false;
+        if (click && onClick) onClick();
+        return true;
+    }
+    return QPlainTextEdit::viewportEvent(e);
+}
+
+}  // namespace tarvo
