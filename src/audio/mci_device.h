@@ -12,8 +12,14 @@
 
 namespace tarvo {
 
+// Codes passed to Done: the play reached its end, was replaced by a new play,
+// or was ended by a pause, a stop or a close.
+inline constexpr int kNotifySuccessful = 1;
+inline constexpr int kNotifySuperseded = 2;
+inline constexpr int kNotifyAborted = 4;
+
 class MciDevice {
-public:
+  public:
     virtual ~MciDevice() = default;
 
     // Load options set before opening. Notify asks for Done notifications;
@@ -39,6 +45,7 @@ public:
 
     // Raised on the window's thread whenever a play ends: by reaching the end,
     // or by pause, stop or a new play (tell an end apart by Position == Length).
+    // The code is one of the kNotify constants below.
     std::function<void(int notifyCode)> Done;
     // Raised on the window's thread after a "Stop" has completed.
     std::function<void()> StopCompleted;
@@ -47,7 +54,7 @@ public:
 // The fallback for a machine without audio, and the device before the sound
 // system is up: it accepts every command and stays silent at position 0.
 class SilentDevice final : public MciDevice {
-public:
+  public:
     void Command(std::string_view) override {}
     void setFrom(int32_t) override {}
     int32_t Position() const override { return 0; }
