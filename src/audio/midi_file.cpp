@@ -1,8 +1,9 @@
 #include "midi_file.h"
 
 #include <algorithm>
+#include <exception>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace tarvo {
 namespace {
@@ -10,6 +11,7 @@ namespace {
 // A tune longer than this is not a tune we ship; the cap also bounds the
 // work a damaged file can cause.
 constexpr size_t kMaxEvents = 1'000'000;
+constexpr uintmax_t kMaxFileBytes = 16 << 20;
 constexpr uint32_t kDefaultTempoUsPerQuarter = 500'000;  // 120 beats per minute
 
 class Reader {
@@ -137,9 +139,11 @@ bool readTrack(Reader track, std::vector<TickEvent>& out, uint64_t& lastTick) {
 std::optional<MidiTune> parseMidi(const std::vector<uint8_t>& bytes) {
     Reader file(bytes.data(), bytes.size());
     uint32_t headerLen, format, trackCount, division;
-    if (!file.tag("MThd") || !file.u32(headerLen) || headerLen < 6) return std::nullopt;
+    if (!file.tag("MThd") || !file.u32(headerLen) || headerLen < 6 || !file.has(headerLen)) {
+        return std::nullopt;
+    }
     Reader header = file.sub(headerLen);
-    if (!file.skip(headerLen)) return std::nullopt;
+    file.skip(headerLen);
     header.u16(format), header.u16(trackCount), header.u16(division);
     if (format > 1 || trackCount == 0 || division == 0) return std::nullopt;
 
@@ -190,11 +194,23 @@ std::optional<MidiTune> parseMidi(const std::vector<uint8_t>& bytes) {
 }
 
 std::optional<MidiTune> readMidiFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-    return parseMidi(bytes);
+    // libstdc++ throws on a read error (a folder, a failing disk) even with
+    // stream exceptions off; a tune that cannot be read is simply not played.
+    try {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(path, error);
+        if (error || !std::filesystem::is_regular_file(path, error) || size > kMaxFileBytes) {
+            return std::nullopt;
+        }
+        std::vector<uint8_t> bytes(size);
+        std::ifstream in(path, std::ios::binary);
+        if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+            return std::nullopt;
+        }
+        return parseMidi(bytes);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace tarvo
