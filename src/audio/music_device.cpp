@@ -1,6 +1,7 @@
 #include "music_device.h"
 
 #include <fluidsynth.h>
+#include <glib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +25,17 @@ void silenceFluidLog() {
     }
 }
 
+void ignoreGlibLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+// FluidSynth hands a file its own loader rejects to libinstpatch, which
+// complains about a damaged soundfont through GLib straight to stderr.
+bool loadSoundfontQuietly(fluid_synth_t* synth, const std::string& path) {
+    const GLogFunc previous = g_log_set_default_handler(ignoreGlibLog, nullptr);
+    const bool loaded = fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED;
+    g_log_set_default_handler(previous, nullptr);
+    return loaded;
+}
+
 bool isNoteMessage(uint8_t status) {
     const uint8_t kind = status & 0xF0;
     return kind == 0x80 || kind == 0x90 || kind == 0xA0;
@@ -44,7 +56,7 @@ MusicDevice::MusicDevice(int sampleRate, AudioLock& lock, Poster post, const std
     // Our own lock serialises every call into the synth.
     fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
     synth_ = new_fluid_synth(settings_);
-    if (synth_ != nullptr && fluid_synth_sfload(synth_, soundfont.c_str(), 1) == FLUID_FAILED) {
+    if (synth_ != nullptr && !loadSoundfontQuietly(synth_, soundfont)) {
         delete_fluid_synth(synth_);
         synth_ = nullptr;
     }

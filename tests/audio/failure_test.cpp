@@ -1,5 +1,5 @@
 // Everything a player's machine can lack: the device stays closed and
-// silent, every command does nothing and nothing is reported.
+// silent, every command does nothing and nothing is reported or printed.
 
 #include <gtest/gtest.h>
 
@@ -45,6 +45,7 @@ TEST(Failures, AnUnplayableFileLeavesTheDeviceClosedAndSilent) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        test::StderrCapture capture(dir.file("stderr.txt"));
         test::WindowQueue window;
         MemoryOutput output(kRate, window.poster(), c.soundfont);
         MciDevice& device = c.music ? static_cast<MciDevice&>(output.music()) : output.wave();
@@ -59,6 +60,7 @@ TEST(Failures, AnUnplayableFileLeavesTheDeviceClosedAndSilent) {
             EXPECT_EQ(device.Length(), 0) << command;
         }
         EXPECT_EQ(window.pending(), 0u);
+        EXPECT_EQ(capture.finish(), "");
     }
 }
 

@@ -132,3 +132,26 @@ TEST(Mixing, OurSoundsAreHeardAndEndOnTime) {
 
 }  // namespace
 }  // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+TEST(Mixing, APausedTuneDiesAwayAndResumes) {
+    test::WindowQueue window;
+    MemoryOutput output(kRate, window.poster(), findSoundfont());
+    MciDevice& music = output.music();
+    music.FileName = test::soundFile("Music/7carte.mid");
+    music.Command("Open");
+    music.Command("Play");
+    output.pull(5 * kRate);
+    music.Command("pause");
+    output.pull(3 * kRate);  // notes release, the reverb rings out
+    EXPECT_LT(test::rms(output.pull(kRate / 2)), 1e-4) << "a note hangs after the pause";
+    EXPECT_EQ(music.Position(), 5000);
+    music.Command("play");
+    EXPECT_GT(test::rms(output.pull(kRate)), 0.03);
+    EXPECT_EQ(music.Position(), 6000);
+}
+
+}  // namespace
+}  // namespace tarvo

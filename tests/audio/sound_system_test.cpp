@@ -2,11 +2,8 @@
 // SDL's dummy driver. Either way the game's sound opens without a word.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "sound_system.h"
 #include "test_support.h"
@@ -14,35 +11,10 @@
 namespace tarvo {
 namespace {
 
-// Collects what is written to the process's stderr while it lives.
-class StderrCapture {
-  public:
-    explicit StderrCapture(const std::string& path) : path_(path) {
-        std::fflush(stderr);
-        saved_ = ::dup(2);
-        std::FILE* file = std::fopen(path.c_str(), "w");
-        ::dup2(::fileno(file), 2);
-        std::fclose(file);
-    }
-    std::string finish() {
-        std::fflush(stderr);
-        ::dup2(saved_, 2);
-        ::close(saved_);
-        std::ifstream in(path_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-  private:
-    std::string path_;
-    int saved_;
-};
-
 TEST(SoundSystem, OpensSilentlyAndPlaysOurFiles) {
     test::ScratchDir dir;
     test::WindowQueue window;
-    StderrCapture capture(dir.file("stderr.txt"));
+    test::StderrCapture capture(dir.file("stderr.txt"));
     std::string driver;
     int rate = 0, buffer = 0;
     int32_t musicLength = 0, waveLength = 0;

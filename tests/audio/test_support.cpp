@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -43,6 +45,24 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
+}
+
+StderrCapture::StderrCapture(const std::string& path) : path_(path) {
+    std::fflush(stderr);
+    saved_ = ::dup(2);
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    ::dup2(::fileno(file), 2);
+    std::fclose(file);
+}
+
+std::string StderrCapture::finish() {
+    std::fflush(stderr);
+    ::dup2(saved_, 2);
+    ::close(saved_);
+    std::ifstream in(path_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 double rms(const std::vector<float>& samples) {

@@ -53,6 +53,17 @@ class ScratchDir {
 void writeWav(const std::string& path, const std::vector<int16_t>& samples, int rate, int channels);
 void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// Collects what the process writes to stderr while it lives.
+class StderrCapture {
+  public:
+    explicit StderrCapture(const std::string& path);
+    std::string finish();
+
+  private:
+    std::string path_;
+    int saved_;
+};
+
 // Root mean square of interleaved samples.
 double rms(const std::vector<float>& samples);
 
