@@ -45,7 +45,7 @@ class MciDevice {
 
     // Raised on the window's thread whenever a play ends: by reaching the end,
     // or by pause, stop or a new play (tell an end apart by Position == Length).
-    // The code is one of the kNotify constants below.
+    // The code is one of the kNotify constants above.
     std::function<void(int notifyCode)> Done;
     // Raised on the window's thread after a "Stop" has completed.
     std::function<void()> StopCompleted;
