@@ -12,6 +12,12 @@
 
 namespace tarvo {
 
+// Codes passed to Done: the play reached its end, was replaced by a new play,
+// or was ended by a pause, a stop or a close.
+inline constexpr int kNotifySuccessful = 1;
+inline constexpr int kNotifySuperseded = 2;
+inline constexpr int kNotifyAborted = 4;
+
 class MciDevice {
   public:
     virtual ~MciDevice() = default;
@@ -39,6 +45,7 @@ class MciDevice {
 
     // Raised on the window's thread whenever a play ends: by reaching the end,
     // or by pause, stop or a new play (tell an end apart by Position == Length).
+    // The code is one of the kNotify constants above.
     std::function<void(int notifyCode)> Done;
     // Raised on the window's thread after a "Stop" has completed.
     std::function<void()> StopCompleted;

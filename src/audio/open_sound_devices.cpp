@@ -1,9 +1,24 @@
 #include "audio/sound_devices.h"
+#include "audio/sound_system.h"
 
 namespace tarvo {
 
-std::unique_ptr<SoundDevices> OpenSoundDevices(Poster) {
-    return std::make_unique<SilentSoundDevices>();
+namespace {
+
+class SystemSoundDevices final : public SoundDevices {
+public:
+    explicit SystemSoundDevices(std::unique_ptr<SoundSystem> system) : system_(std::move(system)) {}
+    MciDevice& music() override { return system_->music(); }
+    MciDevice& wave() override { return system_->wave(); }
+
+private:
+    std::unique_ptr<SoundSystem> system_;
+};
+
+}  // namespace
+
+std::unique_ptr<SoundDevices> OpenSoundDevices(Poster post) {
+    return std::make_unique<SystemSoundDevices>(SoundSystem::open(std::move(post)));
 }
 
 }  // namespace tarvo

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "audio/mci_device.h"
+#include "audio/poster.h"
 
 namespace tarvo {
 
@@ -16,8 +17,6 @@ class SoundDevices {
     virtual MciDevice& wave() = 0;
 };
 
-// Runs a function on the window's thread, later, in order.
-using Poster = std::function<void(std::function<void()>)>;
 
 // The real devices, or silent ones where this machine cannot play: never fails.
 std::unique_ptr<SoundDevices> OpenSoundDevices(Poster post);

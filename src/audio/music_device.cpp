@@ -1,0 +1,178 @@
+#include "music_device.h"
+
+#include <fluidsynth.h>
+#include <glib.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarvo {
+namespace {
+
+// FluidSynth's default gain of 0.2 leaves a small ensemble at around -20 dBFS;
+// this brings our tunes near -6 dBFS at their loudest.
+constexpr double kSynthGain = 0.75;
+constexpr int kChunkFrames = 512;
+// After the last voice has gone, the reverb still rings for a while; past
+// that the synth renders silence and we spare the work.
+constexpr double kReverbTailSeconds = 3.0;
+
+void ignoreLog(int, const char*, void*) {}
+
+void silenceFluidLog() {
+    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
+        fluid_set_log_function(level, ignoreLog, nullptr);
+    }
+}
+
+void ignoreGlibLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+// FluidSynth hands a file its own loader rejects to libinstpatch, which
+// complains about a damaged soundfont through GLib straight to stderr.
+bool loadSoundfontQuietly(fluid_synth_t* synth, const std::string& path) {
+    const GLogFunc previous = g_log_set_default_handler(ignoreGlibLog, nullptr);
+    const bool loaded = fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED;
+    g_log_set_default_handler(previous, nullptr);
+    return loaded;
+}
+
+bool isNoteMessage(uint8_t status) {
+    const uint8_t kind = status & 0xF0;
+    return kind == 0x80 || kind == 0x90 || kind == 0xA0;
+}
+
+}  // namespace
+
+MusicDevice::MusicDevice(int sampleRate, AudioLock& lock, Poster post, const std::string& soundfont)
+    : SoundDevice(sampleRate, lock, std::move(post)), scratch_(2 * kChunkFrames) {
+    silenceFluidLog();
+    if (soundfont.empty()) return;
+    settings_ = new_fluid_settings();
+    if (settings_ == nullptr) return;
+    fluid_settings_setnum(settings_, "synth.sample-rate", sampleRate);
+    fluid_settings_setnum(settings_, "synth.gain", kSynthGain);
+    fluid_settings_setint(settings_, "synth.chorus.active", 0);
+    fluid_settings_setint(settings_, "synth.reverb.active", 1);
+    // Our own lock serialises every call into the synth.
+    fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
+    synth_ = new_fluid_synth(settings_);
+    if (synth_ != nullptr && !loadSoundfontQuietly(synth_, soundfont)) {
+        delete_fluid_synth(synth_);
+        synth_ = nullptr;
+    }
+    if (synth_ != nullptr) {
+        // A small room, a touch of ambience for the plucked strings.
+        fluid_synth_set_reverb_group_roomsize(synth_, -1, 0.4);
+        fluid_synth_set_reverb_group_level(synth_, -1, 0.5);
+        fluid_synth_set_reverb_group_width(synth_, -1, 0.8);
+        fluid_synth_set_reverb_group_damp(synth_, -1, 0.4);
+    }
+}
+
+MusicDevice::~MusicDevice() {
+    if (synth_ != nullptr) delete_fluid_synth(synth_);
+    if (settings_ != nullptr) delete_fluid_settings(settings_);
+}
+
+std::optional<int64_t> MusicDevice::load(const std::string& path) {
+    if (synth_ == nullptr) return std::nullopt;
+    std::optional<MidiTune> tune = readMidiFile(path);
+    if (!tune) return std::nullopt;
+    const double rate = sampleRate();
+    events_.clear();
+    events_.reserve(tune->events.size());
+    for (const MidiEvent& e : tune->events) {
+        events_.push_back({std::llround(e.seconds * rate), e});
+    }
+    next_ = 0;
+    fluid_synth_system_reset(synth_);
+    return std::llround(tune->lengthSeconds * rate);
+}
+
+void MusicDevice::unload() {
+    if (synth_ != nullptr) fluid_synth_all_sounds_off(synth_, -1);
+    events_.clear();
+    next_ = 0;
+}
+
+void MusicDevice::seek(int64_t frame) {
+    next_ = static_cast<size_t>(
+        std::lower_bound(events_.begin(), events_.end(), frame,
+                         [](const TimedEvent& e, int64_t f) { return e.frame < f; }) -
+        events_.begin());
+    // Instruments, controllers and bends set before the new place still hold there.
+    for (size_t i = 0; i < next_; ++i) {
+        if (!isNoteMessage(events_[i].event.status)) send(events_[i].event);
+    }
+}
+
+void MusicDevice::halt() {
+    fluid_synth_all_notes_off(synth_, -1);
+}
+
+void MusicDevice::send(const MidiEvent& e) {
+    const int channel = e.status & 0x0F;
+    switch (e.status & 0xF0) {
+        case 0x80:
+            fluid_synth_noteoff(synth_, channel, e.data1);
+            break;
+        case 0x90:
+            if (e.data2 == 0) {
+                fluid_synth_noteoff(synth_, channel, e.data1);
+            } else {
+                fluid_synth_noteon(synth_, channel, e.data1, e.data2);
+            }
+            break;
+        case 0xA0:
+            fluid_synth_key_pressure(synth_, channel, e.data1, e.data2);
+            break;
+        case 0xB0:
+            fluid_synth_cc(synth_, channel, e.data1, e.data2);
+            break;
+        case 0xC0:
+            fluid_synth_program_change(synth_, channel, e.data1);
+            break;
+        case 0xD0:
+            fluid_synth_channel_pressure(synth_, channel, e.data1);
+            break;
+        case 0xE0:
+            fluid_synth_pitch_bend(synth_, channel, e.data1 | (e.data2 << 7));
+            break;
+        default:
+            break;
+    }
+}
+
+void MusicDevice::renderFrames(float* mix, int frames, int64_t frame, bool playing) {
+    if (!playing) {
+        if (quietFrames_ > kReverbTailSeconds * sampleRate()) return;
+        synthesize(mix, frames);
+        quietFrames_ = fluid_synth_get_active_voice_count(synth_) == 0 ? quietFrames_ + frames : 0;
+        return;
+    }
+    quietFrames_ = 0;
+    int done = 0;
+    while (done < frames) {
+        const int64_t now = frame + done;
+        while (next_ < events_.size() && events_[next_].frame <= now)
+            send(events_[next_++].event);
+        int64_t until = frame + frames;
+        if (next_ < events_.size()) until = std::min(until, events_[next_].frame);
+        const int n = static_cast<int>(until - now);
+        synthesize(mix + 2 * done, n);
+        done += n;
+    }
+}
+
+void MusicDevice::synthesize(float* mix, int frames) {
+    for (int done = 0; done < frames;) {
+        const int n = std::min(frames - done, kChunkFrames);
+        fluid_synth_write_float(synth_, n, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
+        float* out = mix + 2 * done;
+        for (int i = 0; i < 2 * n; ++i)
+            out[i] += scratch_[i];
+        done += n;
+    }
+}
+
+}  // namespace tarvo

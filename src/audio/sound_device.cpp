@@ -1,0 +1,134 @@
+#include "sound_device.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <mutex>
+
+namespace tarvo {
+namespace {
+
+bool sameCommand(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
+SoundDevice::SoundDevice(int sampleRate, AudioLock& lock, Poster post)
+    : sampleRate_(sampleRate), lock_(lock), post_(std::move(post)) {}
+
+SoundDevice::~SoundDevice() = default;
+
+void SoundDevice::Command(std::string_view command) {
+    std::lock_guard guard(lock_);
+    if (sameCommand(command, "open")) {
+        open();
+    } else if (!open_) {
+        return;  // a device without a file ignores everything else
+    } else if (sameCommand(command, "play")) {
+        play();
+    } else if (sameCommand(command, "pause")) {
+        if (playing_) endPlay(kNotifyAborted);
+    } else if (sameCommand(command, "stop")) {
+        if (playing_) endPlay(kNotifyAborted);
+        postStopCompleted();
+    } else if (sameCommand(command, "close")) {
+        close();
+    }
+}
+
+void SoundDevice::setFrom(int32_t ms) {
+    std::lock_guard guard(lock_);
+    if (open_) pendingFromMs_ = std::clamp(ms, 0, lengthMs_);
+}
+
+int32_t SoundDevice::Position() const {
+    std::lock_guard guard(lock_);
+    if (!open_) return 0;
+    if (frame_ >= lengthFrames_) return lengthMs_;
+    // Only a finished play may read as the end: the window restarts the tune on it.
+    return static_cast<int32_t>(std::min<int64_t>(lengthMs_ - 1, frame_ * 1000 / sampleRate_));
+}
+
+int32_t SoundDevice::Length() const {
+    std::lock_guard guard(lock_);
+    return open_ ? lengthMs_ : 0;
+}
+
+void SoundDevice::render(float* mix, int frames) {
+    if (!open_) return;
+    int played = 0;
+    if (playing_) {
+        played = static_cast<int>(std::min<int64_t>(frames, lengthFrames_ - frame_));
+        renderFrames(mix, played, frame_, true);
+        frame_ += played;
+        if (frame_ >= lengthFrames_) endPlay(kNotifySuccessful);
+    }
+    if (played < frames) renderFrames(mix + 2 * played, frames - played, frame_, false);
+}
+
+void SoundDevice::open() {
+    if (open_) close();
+    const std::optional<int64_t> frames = load(FileName);
+    if (!frames || *frames <= 0) {
+        if (frames) unload();
+        return;
+    }
+    open_ = true;
+    frame_ = 0;
+    lengthFrames_ = *frames;
+    lengthMs_ = static_cast<int32_t>(std::max<int64_t>(
+        1, std::llround(static_cast<double>(lengthFrames_) * 1000.0 / sampleRate_)));
+}
+
+void SoundDevice::close() {
+    if (playing_) endPlay(kNotifyAborted);
+    unload();
+    open_ = false;
+    frame_ = lengthFrames_ = 0;
+    lengthMs_ = 0;
+    pendingFromMs_.reset();
+}
+
+void SoundDevice::play() {
+    if (pendingFromMs_) {
+        const int32_t ms = *pendingFromMs_;
+        pendingFromMs_.reset();
+        if (playing_) endPlay(kNotifySuperseded);
+        frame_ = ms >= lengthMs_ ? lengthFrames_
+                                 : std::min(lengthFrames_, int64_t{ms} * sampleRate_ / 1000);
+        seek(frame_);
+    } else if (playing_) {
+        return;
+    }
+    playing_ = true;
+    // A play from the end ends at once, and says so like any other.
+    if (frame_ >= lengthFrames_) endPlay(kNotifySuccessful);
+}
+
+void SoundDevice::endPlay(int notifyCode) {
+    playing_ = false;
+    halt();
+    postDone(notifyCode);
+}
+
+void SoundDevice::postDone(int notifyCode) {
+    if (!post_) return;
+    post_([this, alive = std::weak_ptr<int>(alive_), notifyCode] {
+        if (alive.expired()) return;
+        if (Notify && Done) Done(notifyCode);
+    });
+}
+
+void SoundDevice::postStopCompleted() {
+    if (!post_) return;
+    post_([this, alive = std::weak_ptr<int>(alive_)] {
+        if (alive.expired()) return;
+        if (StopCompleted) StopCompleted();
+    });
+}
+
+}  // namespace tarvo

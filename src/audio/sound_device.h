@@ -1,0 +1,69 @@
+#pragma once
+// What the music and the card-sound devices share: the command set, the
+// start position, position and length, and the notifications. Subclasses
+// supply the sound itself.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "audio_lock.h"
+#include "mci_device.h"
+#include "poster.h"
+
+namespace tarvo {
+
+class SoundDevice : public MciDevice {
+  public:
+    SoundDevice(int sampleRate, AudioLock& lock, Poster post);
+    ~SoundDevice() override;
+
+    void Command(std::string_view command) override;
+    void setFrom(int32_t ms) override;
+    int32_t Position() const override;
+    int32_t Length() const override;
+
+    // Adds this device's sound for the next `frames` stereo frames to `mix`
+    // (interleaved left/right). Audio thread, with the lock held.
+    void render(float* mix, int frames);
+
+  protected:
+    // Loads a file; returns its length in frames at the output rate, or
+    // nothing if it cannot be played. Called with the lock held, as are all below.
+    virtual std::optional<int64_t> load(const std::string& path) = 0;
+    virtual void unload() = 0;
+    // The next play starts at `frame`, not where the last one stopped.
+    virtual void seek(int64_t frame) = 0;
+    // A play has ended, at its end or not: let sounding notes die away.
+    virtual void halt() = 0;
+    // Adds `frames` frames to `mix`. While `playing`, the sound advances from
+    // `frame`; otherwise only what still rings after a halt is heard.
+    virtual void renderFrames(float* mix, int frames, int64_t frame, bool playing) = 0;
+
+    int sampleRate() const { return sampleRate_; }
+
+  private:
+    void open();
+    void close();
+    void play();
+    void endPlay(int notifyCode);
+    void postDone(int notifyCode);
+    void postStopCompleted();
+
+    const int sampleRate_;
+    AudioLock& lock_;
+    Poster post_;
+    // Notifications posted to the window may outlive the device: they only
+    // run while this is alive.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+
+    bool open_ = false;
+    bool playing_ = false;
+    int64_t frame_ = 0;
+    int64_t lengthFrames_ = 0;
+    int32_t lengthMs_ = 0;
+    std::optional<int32_t> pendingFromMs_;
+};
+
+}  // namespace tarvo

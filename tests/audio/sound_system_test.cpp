@@ -1,0 +1,66 @@
+// The real output on this machine, whatever it has: a sound card, or none and
+// SDL's dummy driver. Either way the game's sound opens without a word.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "sound_system.h"
+#include "test_support.h"
+
+namespace tarvo {
+namespace {
+
+TEST(SoundSystem, OpensSilentlyAndPlaysOurFiles) {
+    test::ScratchDir dir;
+    test::WindowQueue window;
+    test::StderrCapture capture(dir.file("stderr.txt"));
+    std::string driver;
+    int rate = 0, buffer = 0;
+    int32_t musicLength = 0, waveLength = 0;
+    {
+        auto system = SoundSystem::open(window.poster());
+        driver = system->driver();
+        rate = system->sampleRate();
+        buffer = system->bufferFrames();
+        for (MciDevice* device : {&system->music(), &system->wave()}) {
+            device->Notify = true;
+            device->Command("Close");
+            device->FileName =
+                test::soundFile(device == &system->music() ? "Music/7carte.mid" : "carta.wav");
+            device->Command("Open");
+            device->Command("Play");
+            EXPECT_GE(device->Position(), 0);
+            EXPECT_LE(device->Position(), device->Length());
+            device->Command("pause");
+        }
+        musicLength = system->music().Length();
+        waveLength = system->wave().Length();
+        system->music().Command("close");
+        system->wave().Command("close");
+    }
+    window.drain();  // notifications of devices already gone do nothing
+    const std::string printed = capture.finish();
+    std::printf("output: driver %s, %d Hz, %d frames a buffer\n", driver.c_str(), rate, buffer);
+
+    EXPECT_EQ(printed, "");
+    ASSERT_FALSE(driver.empty()) << "not even the dummy driver opened";
+    EXPECT_GT(rate, 0);
+    EXPECT_GT(buffer, 0);
+    EXPECT_LE(buffer, 1024);
+    EXPECT_GT(musicLength, 60'000);
+    EXPECT_GT(waveLength, 0);
+}
+
+TEST(SoundSystem, CanBeOpenedAgainAfterClosing) {
+    test::WindowQueue window;
+    for (int i = 0; i < 2; ++i) {
+        auto system = SoundSystem::open(window.poster());
+        system->wave().FileName = test::soundFile("carta.wav");
+        system->wave().Command("Open");
+        EXPECT_GT(system->wave().Length(), 0) << "round " << i;
+    }
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,70 @@
+#pragma once
+// What the audio tests share: a window thread stand-in that queues posted
+// notifications, scratch files, and sound files written on the spot.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "poster.h"
+
+namespace tarvo::test {
+
+inline constexpr int kRate = 44100;
+
+inline std::string soundFile(const std::string& name) {
+    return std::string(TARVO_SOUNDS_DIR) + "/" + name;
+}
+
+// Notifications wait here until the test lets the "window" run them.
+class WindowQueue {
+  public:
+    Poster poster() {
+        return [this](std::function<void()> f) { queue_.push_back(std::move(f)); };
+    }
+    size_t pending() const { return queue_.size(); }
+    void drain() {
+        while (!queue_.empty()) {
+            std::vector<std::function<void()>> now;
+            now.swap(queue_);
+            for (auto& f : now)
+                f();
+        }
+    }
+
+  private:
+    std::vector<std::function<void()>> queue_;
+};
+
+// A folder of its own for each test, removed afterwards.
+class ScratchDir {
+  public:
+    ScratchDir();
+    ~ScratchDir();
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// Writes 16-bit PCM; `samples` interleaved for `channels` channels.
+void writeWav(const std::string& path, const std::vector<int16_t>& samples, int rate, int channels);
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Collects what the process writes to stderr while it lives.
+class StderrCapture {
+  public:
+    explicit StderrCapture(const std::string& path);
+    std::string finish();
+
+  private:
+    std::string path_;
+    int saved_;
+};
+
+// Root mean square of interleaved samples.
+double rms(const std::vector<float>& samples);
+
+}  // namespace tarvo::test
