@@ -11,6 +11,7 @@
 #include "app/form1.h"
 #include "invariants.h"
 #include "positions.h"
+#include "solver.h"
 #include "table/table_surface.h"
 
 using namespace tarvo;
@@ -219,6 +220,58 @@ class WindowMouseTest : public QObject {
         QCOMPARE(form->table().Dragging, kFalse);
         QTest::mouseRelease(w, Qt::LeftButton, {}, At(*form, 150, 40));
         QCOMPARE(form->Carta[2]->pos(), QPoint(0, 25));
+    }
+
+    // A whole game won with the mouse alone: a line found by a searching
+    // player is played with clicks, double clicks and drags.
+    void winAGameWithTheMouse() {
+        double seed = 0;
+        std::vector<testing::Move> line;
+        for (int s = 1; s < 200 && line.empty(); ++s) {
+            Table t;
+            t.TimeOfDay = [s] { return 3600.0 + s; };
+            t.Mescola();
+            testing::Searcher searcher(1500);
+            if (searcher.Win(t)) {
+                line = searcher.line;
+                seed = 3600.0 + s;
+            }
+        }
+        QVERIFY(!line.empty());
+        auto form = OpenWindow(seed);
+        int wins = 0;
+        form->table().Finale = [&, finale = form->table().Finale] {
+            ++wins;
+            finale();
+        };
+        QWindow* w = form->windowHandle();
+        const Table& t = form->table();
+        for (const testing::Move& m : line) {
+            const QPoint band = At(*form, t.Carta[m.card].Left + 20, t.Carta[m.card].Top + 10);
+            switch (m.kind) {
+                case testing::Move::kStock:
+                    QTest::mouseClick(w, Qt::LeftButton, {}, At(*form, 570, 350));
+                    QCOMPARE(t.CurCard, m.card);
+                    break;
+                case testing::Move::kFoundation:
+                    QTest::mouseDClick(w, Qt::LeftButton, {}, band);
+                    QCOMPARE(t.FoundTop[suitOf(m.card)], m.card);
+                    break;
+                case testing::Move::kColumn: {
+                    const QPoint to = At(*form, columnLeftPx(m.column) + 20,
+                                         t.ColumnHeight(m.column) * 25.0f + 10);
+                    QTest::mousePress(w, Qt::LeftButton, {}, band);
+                    QTest::mouseMove(w, (band + to) / 2);
+                    QTest::mouseMove(w, to);
+                    QTest::mouseRelease(w, Qt::LeftButton, {}, to);
+                    QCOMPARE(t.Columns[m.column][t.ColumnHeight(m.column)], m.card);
+                    break;
+                }
+            }
+            QCOMPARE(WidgetFaults(*form), QStringList());
+        }
+        QVERIFY(testing::Won(t));
+        QCOMPARE(wins, 1);
     }
 
     // Random presses, moves and releases of three buttons anywhere, double
