@@ -119,6 +119,8 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     void BuildMenus();
     void BuildPanels();
     void SizeAndCentre();
+    void FollowFrame();
+    QSize FrameExtra() const;
     bool TitlePause();
     QString ProgramFile(const char* name) const;
 

@@ -6,12 +6,12 @@ namespace tarvo {
 namespace {
 
 class SystemSoundDevices final : public SoundDevices {
-public:
+  public:
     explicit SystemSoundDevices(std::unique_ptr<SoundSystem> system) : system_(std::move(system)) {}
     MciDevice& music() override { return system_->music(); }
     MciDevice& wave() override { return system_->wave(); }
 
-private:
+  private:
     std::unique_ptr<SoundSystem> system_;
 };
 

@@ -17,7 +17,6 @@ class SoundDevices {
     virtual MciDevice& wave() = 0;
 };
 
-
 // The real devices, or silent ones where this machine cannot play: never fails.
 std::unique_ptr<SoundDevices> OpenSoundDevices(Poster post);
 

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/form1.h"
 #include "table/table_surface.h"
@@ -67,7 +68,7 @@ bool Form1::TitlePause() {
 void Form1::SizeAndCentre() {
     // The outer size is 620 by 480 with the frame, where the window system has
     // told us the frame; without a window manager there is none.
-    frameExtra_ = frameGeometry().size() - geometry().size();
+    frameExtra_ = FrameExtra();
     const QSize client = kWindowOuterSizePx - frameExtra_;
     setFixedSize(client);
     const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
@@ -78,9 +79,19 @@ void Form1::SizeAndCentre() {
 
 void Form1::moveEvent(QMoveEvent* e) {
     QMainWindow::moveEvent(e);
-    // A window manager adds its frame only after the window is mapped: size
-    // and centre again once, with the frame known.
-    if (activated_ && isVisible() && frameGeometry().size() - geometry().size() != frameExtra_) {
+    FollowFrame();
+}
+
+QSize Form1::FrameExtra() const {
+    const QMargins m = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    return QSize(m.left() + m.right(), m.top() + m.bottom());
+}
+
+void Form1::FollowFrame() {
+    // A window manager adds its frame only after the window is mapped (we
+    // learn it by the time the window is first activated): size and centre
+    // again once the frame is known.
+    if (activated_ && isVisible() && FrameExtra() != frameExtra_) {
         SizeAndCentre();
     }
 }

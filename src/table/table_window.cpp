@@ -99,7 +99,12 @@ void Form1::HideMazzo() {
 
 void Form1::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
-    if (e->type() == QEvent::ActivationChange && !isActiveWindow()) GestureBrokenOff();
+    if (e->type() != QEvent::ActivationChange) return;
+    if (isActiveWindow()) {
+        FollowFrame();
+    } else {
+        GestureBrokenOff();
+    }
 }
 
 }  // namespace tarvo
