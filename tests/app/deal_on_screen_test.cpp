@@ -48,6 +48,7 @@ class DealOnScreen : public QObject {
     void cardsAtTheirPlacesInColumnOrder();
     void fixedThingsAtTheirPlaces();
     void windowSizedAndCentred();
+    void windowCaptionAndIcon();
     void newGameMidGameIsAFreshDealAndRecentres();
     void pictureOfTheTable();
 };
@@ -95,6 +96,15 @@ void DealOnScreen::windowSizedAndCentred() {
     // The table fills the window under the menu bar.
     QCOMPARE(f.Surface()->width(), f.width());
     QCOMPARE(f.Surface()->mapTo(&f, QPoint(0, f.Surface()->height())).y(), f.height());
+}
+
+void DealOnScreen::windowCaptionAndIcon() {
+    FormHarness h;
+    QVERIFY(h.form().windowTitle().endsWith(QStringLiteral(" - Tarvo")));
+    // The game's own icon, drawn for the small sizes a title bar asks for.
+    const QIcon icon = h.form().windowIcon();
+    QVERIFY(!icon.isNull());
+    QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
 }
 
 void DealOnScreen::newGameMidGameIsAFreshDealAndRecentres() {
