@@ -189,6 +189,7 @@ void MenusAndPanels::shuffleCardsEnabledOnlyOnceTheGameHasStarted() {
 // Steps, separated by blanks:
 //   english, italiano      choose the item under "&Rules"
 //   info                   click "&Info" on the menu bar
+//   alt+i                  its access key
 //   game, options, rules   open that menu with its access key, then close it
 //   text2, text3, text4    click on the panel's text
 //   scroll2, scroll3       click on the panel's scroll bar
@@ -285,6 +286,8 @@ void MenusAndPanels::panelSequences() {
         } else if (step == "info") {
             const QRect r = f.menuBar()->actionGeometry(f.Menu_about);
             h.Click(f.menuBar(), r.center());
+        } else if (step == "alt+i") {
+            QTest::keyClick(win, Qt::Key_I, Qt::AltModifier);
         } else if (step == "game") {
             openAndClose(Qt::Key_G, f.shuffle_cards);
         } else if (step == "options") {
@@ -298,7 +301,10 @@ void MenusAndPanels::panelSequences() {
             TextPanel* panel = step == "scroll2" ? f.Text2 : f.Text3;
             QScrollBar* bar = panel->verticalScrollBar();
             QVERIFY(bar->isVisible());
-            h.Click(bar, QPoint(bar->width() / 2, bar->height() * 3 / 4));
+            // Its arrow at the bottom scrolls down, where there is more to see.
+            const int before = bar->value();
+            h.Click(bar, QPoint(bar->width() / 2, bar->height() - 4));
+            QCOMPARE(bar->value(), std::min(before + bar->singleStep(), bar->maximum()));
         } else if (step == "left" || step == "right") {
             QCOMPARE(f.Surface()->childAt(bare), nullptr);
             h.Click(f.Surface(), bare, step == "left" ? Qt::LeftButton : Qt::RightButton);
