@@ -61,13 +61,24 @@ QString Joined(const char* const* lines, int n) {
     return text;
 }
 
-// Which panels are shown: "2", "3", "4", "" or a mix such as "24".
+// Which panels are shown: "2", "3", "4", "none" or a mix such as "24".
 QString ShownPanels(Form1& f) {
     QString s;
     if (f.Text2->isVisible()) s += u'2';
     if (f.Text3->isVisible()) s += u'3';
     if (f.Text4->isVisible()) s += u'4';
-    return s;
+    return s.isEmpty() ? QStringLiteral("none") : s;
+}
+
+// One row per menu widget, named after the widget.
+void MenuRow(const char* name, const char* parent, const char* caption, bool checked,
+             bool enabledAfterLoad, const QKeySequence& shortcut) {
+    QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent)
+                        << QString::fromLatin1(caption) << checked << enabledAfterLoad << shortcut;
+}
+
+void SequenceRow(const char* name, const char* steps, const char* shown) {
+    QTest::newRow(name) << QString::fromLatin1(steps) << QString::fromLatin1(shown);
 }
 
 }  // namespace
@@ -99,36 +110,16 @@ void MenusAndPanels::menuTree_data() {
     QTest::addColumn<QKeySequence>("shortcut");
 
     const QKeySequence none;
-    QTest::newRow("Game") << "shuffle_cards"
-                          << ""
-                          << "&Game" << false << true << none;
-    QTest::newRow("shuffle cards") << "Nuova"
-                                   << "shuffle_cards"
-                                   << "shuffle cards" << false << false << QKeySequence(Qt::Key_F2);
-    QTest::newRow("EXIT") << "Exit"
-                          << "shuffle_cards"
-                          << "EXIT" << false << true << none;
-    QTest::newRow("Options") << "Option"
-                             << ""
-                             << "&Options" << false << true << none;
-    QTest::newRow("Card rustle") << "Option_Card_rustle"
-                                 << "Option"
-                                 << "Card rustle" << true << true << none;
-    QTest::newRow("Music") << "Option_music"
-                           << "Option"
-                           << "Music" << true << true << none;
-    QTest::newRow("Rules") << "menu_rules"
-                           << ""
-                           << "&Rules" << false << true << none;
-    QTest::newRow("English") << "Menu_english"
-                             << "menu_rules"
-                             << "English" << false << true << none;
-    QTest::newRow("Italiano") << "Menu_italiano"
-                              << "menu_rules"
-                              << "Italiano" << false << true << none;
-    QTest::newRow("Info") << "Menu_about"
-                          << ""
-                          << "&Info" << false << true << none;
+    MenuRow("shuffle_cards", "", "&Game", false, true, none);
+    MenuRow("Nuova", "shuffle_cards", "shuffle cards", false, false, QKeySequence(Qt::Key_F2));
+    MenuRow("Exit", "shuffle_cards", "EXIT", false, true, none);
+    MenuRow("Option", "", "&Options", false, true, none);
+    MenuRow("Option_Card_rustle", "Option", "Card rustle", true, true, none);
+    MenuRow("Option_music", "Option", "Music", true, true, none);
+    MenuRow("menu_rules", "", "&Rules", false, true, none);
+    MenuRow("Menu_english", "menu_rules", "English", false, true, none);
+    MenuRow("Menu_italiano", "menu_rules", "Italiano", false, true, none);
+    MenuRow("Menu_about", "", "&Info", false, true, none);
 }
 
 void MenusAndPanels::menuTree() {
@@ -193,67 +184,43 @@ void MenusAndPanels::shuffleCardsEnabledOnlyOnceTheGameHasStarted() {
 //   game, options, rules   open that menu with its access key, then close it
 //   text2, text3, text4    click on the panel's text
 //   scroll2, scroll3       click on the panel's scroll bar
-//   left, right            press and release that button on the bare table
+//   left, right, middle    press and release that button on the bare table
+//   shift+left             the same with Shift held
 //   stock                  click on the stock
 //   music, rustle          choose the item under "&Options"
 void MenusAndPanels::panelSequences_data() {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("English shows the English rules") << "english"
-                                                     << "2";
-    QTest::newRow("English twice keeps them shown") << "english english"
-                                                    << "2";
-    QTest::newRow("Italiano shows the Italian rules") << "italiano"
-                                                      << "3";
-    QTest::newRow("Italiano over English") << "english italiano"
-                                           << "3";
-    QTest::newRow("English over Italiano") << "italiano english"
-                                           << "2";
-    QTest::newRow("Info shows the information") << "info"
-                                                << "4";
-    QTest::newRow("Info twice hides it again") << "info info"
-                                               << "";
-    QTest::newRow("Info three times shows it") << "info info info"
-                                               << "4";
-    QTest::newRow("Italiano over Info hides Info") << "info italiano"
-                                                   << "3";
-    QTest::newRow("English over Info hides Info") << "info english"
-                                                  << "2";
-    QTest::newRow("Info over English hides English") << "english info"
-                                                     << "4";
-    QTest::newRow("a click on the English text") << "english text2"
-                                                 << "";
-    QTest::newRow("a click on the Italian text") << "italiano text3"
-                                                 << "";
-    QTest::newRow("a click on the information text") << "info text4"
-                                                     << "";
-    QTest::newRow("the English scroll bar") << "english scroll2"
-                                            << "2";
-    QTest::newRow("the Italian scroll bar") << "italiano scroll3"
-                                            << "3";
-    QTest::newRow("left press on the bare table") << "english left"
-                                                  << "";
-    QTest::newRow("right press on the bare table") << "info right"
-                                                   << "";
-    QTest::newRow("right press hides the Italian rules") << "italiano right"
-                                                         << "";
-    QTest::newRow("opening Game") << "english game"
-                                  << "";
-    QTest::newRow("opening Game over Info") << "info game"
-                                            << "";
-    QTest::newRow("opening Options") << "italiano options"
-                                     << "";
-    QTest::newRow("opening Rules hides nothing") << "english rules"
-                                                 << "2";
-    QTest::newRow("opening Rules keeps Info") << "info rules"
-                                              << "4";
-    QTest::newRow("turning the stock keeps the panel") << "english stock"
-                                                       << "2";
-    QTest::newRow("Music hides the panels") << "info music"
-                                            << "";
-    QTest::newRow("Card rustle hides the panels") << "english rustle"
-                                                  << "";
+    SequenceRow("English shows the English rules", "english", "2");
+    SequenceRow("English twice keeps them shown", "english english", "2");
+    SequenceRow("Italiano shows the Italian rules", "italiano", "3");
+    SequenceRow("Italiano over English", "english italiano", "3");
+    SequenceRow("English over Italiano", "italiano english", "2");
+    SequenceRow("Info shows the information", "info", "4");
+    SequenceRow("Info twice hides it again", "info info", "none");
+    SequenceRow("Info three times shows it", "info info info", "4");
+    SequenceRow("Italiano over Info hides Info", "info italiano", "3");
+    SequenceRow("English over Info hides Info", "info english", "2");
+    SequenceRow("Info over English hides English", "english info", "4");
+    SequenceRow("a click on the English text", "english text2", "none");
+    SequenceRow("a click on the Italian text", "italiano text3", "none");
+    SequenceRow("a click on the information text", "info text4", "none");
+    SequenceRow("the English scroll bar", "english scroll2", "2");
+    SequenceRow("the Italian scroll bar", "italiano scroll3", "3");
+    SequenceRow("left press on the bare table", "english left", "none");
+    SequenceRow("right press on the bare table", "info right", "none");
+    SequenceRow("right press hides the Italian rules", "italiano right", "none");
+    SequenceRow("middle press on the bare table", "english middle", "none");
+    SequenceRow("Shift and left press on the bare table", "info shift+left", "none");
+    SequenceRow("opening Game", "english game", "none");
+    SequenceRow("opening Game over Info", "info game", "none");
+    SequenceRow("opening Options", "italiano options", "none");
+    SequenceRow("opening Rules hides nothing", "english rules", "2");
+    SequenceRow("opening Rules keeps Info", "info rules", "4");
+    SequenceRow("turning the stock keeps the panel", "english stock", "2");
+    SequenceRow("Music hides the panels", "info music", "none");
+    SequenceRow("Card rustle hides the panels", "english rustle", "none");
 }
 
 void MenusAndPanels::panelSequences() {
@@ -263,7 +230,7 @@ void MenusAndPanels::panelSequences() {
     FormHarness h;
     QVERIFY(h.ShowAndDeal());
     Form1& f = h.form();
-    QCOMPARE(ShownPanels(f), QString());
+    QCOMPARE(ShownPanels(f), QStringLiteral("none"));
     QWindow* win = f.windowHandle();
 
     const auto openAndClose = [&](Qt::Key accessKey, QMenu* menu) {
@@ -305,9 +272,16 @@ void MenusAndPanels::panelSequences() {
             const int before = bar->value();
             h.Click(bar, QPoint(bar->width() / 2, bar->height() - 4));
             QCOMPARE(bar->value(), std::min(before + bar->singleStep(), bar->maximum()));
-        } else if (step == "left" || step == "right") {
+        } else if (step == "left" || step == "right" || step == "middle") {
             QCOMPARE(f.Surface()->childAt(bare), nullptr);
-            h.Click(f.Surface(), bare, step == "left" ? Qt::LeftButton : Qt::RightButton);
+            h.Click(f.Surface(), bare,
+                    step == "left"    ? Qt::LeftButton
+                    : step == "right" ? Qt::RightButton
+                                      : Qt::MiddleButton);
+        } else if (step == "shift+left") {
+            const QPoint at = h.OnWindow(f.Surface(), bare);
+            QTest::mousePress(win, Qt::LeftButton, Qt::ShiftModifier, at);
+            QTest::mouseRelease(win, Qt::LeftButton, Qt::ShiftModifier, at);
         } else if (step == "stock") {
             const int16_t before = f.table().StockNext;
             h.Click(f.Surface(), stock.center());
@@ -378,15 +352,17 @@ void MenusAndPanels::panelGeometryAndColour_data() {
     QTest::addColumn<QString>("panel");
     QTest::addColumn<QRect>("place");
     QTest::addColumn<bool>("scrollBar");
-    QTest::newRow("English rules") << "Text2" << QRect(0, 0, 488, 321) << true;
-    QTest::newRow("Italian rules") << "Text3" << QRect(0, 0, 488, 321) << true;
-    QTest::newRow("information") << "Text4" << QRect(130, 0, 201, 81) << false;
+    QTest::addColumn<qreal>("points");  // 0: the default font
+    QTest::newRow("English rules") << "Text2" << QRect(0, 0, 488, 321) << true << 9.6;
+    QTest::newRow("Italian rules") << "Text3" << QRect(0, 0, 488, 321) << true << 9.6;
+    QTest::newRow("information") << "Text4" << QRect(130, 0, 201, 81) << false << 0.0;
 }
 
 void MenusAndPanels::panelGeometryAndColour() {
     QFETCH(QString, panel);
     QFETCH(QRect, place);
     QFETCH(bool, scrollBar);
+    QFETCH(qreal, points);
 
     FormHarness h;
     QVERIFY(h.ShowAndDeal());
@@ -397,6 +373,7 @@ void MenusAndPanels::panelGeometryAndColour() {
     QCOMPARE(p->verticalScrollBarPolicy(),
              scrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     QCOMPARE(p->palette().color(QPalette::Base), QColor(255, 255, 192));
+    QCOMPARE(p->font().pointSizeF(), points > 0 ? points : QFont().pointSizeF());
     // The information text begins with the version line.
     if (panel == "Text4") QVERIFY(p->Text().startsWith("Tarvo solitaire ver 3.2\r\n"));
     if (panel == "Text4") QVERIFY(p->Text().endsWith("\r\n"));
