@@ -20,7 +20,8 @@ Form1::Form1() : Form1(Options{}) {}
 
 Form1::Form1(Options options) : options_(std::move(options)) {
     setWindowTitle(kPublisher + QStringLiteral(" - Tarvo"));
-    setWindowIcon(windowIcon());
+    // Qualified: inside the class, plain windowIcon() is QWidget's own, still empty.
+    setWindowIcon(tarvo::windowIcon());
 
     if (options_.sound) {
         sound_ = std::move(options_.sound);
