@@ -13,6 +13,7 @@ TextPanel::TextPanel(const QString& name, const QString& text, bool scrollBar, Q
     setReadOnly(true);
     setFocusPolicy(Qt::NoFocus);
     setTextInteractionFlags(Qt::NoTextInteraction);
+    setContextMenuPolicy(Qt::NoContextMenu);
     viewport()->setCursor(Qt::ArrowCursor);
     setVerticalScrollBarPolicy(scrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -24,17 +25,22 @@ TextPanel::TextPanel(const QString& name, const QString& text, bool scrollBar, Q
 }
 
 bool TextPanel::viewportEvent(QEvent* e) {
-    // A click is a press and a release on the text.
-    if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) {
-        pressed_ = true;
-        return true;
-    }
-    if (e->type() == QEvent::MouseButtonRelease) {
-        const auto* me = static_cast<QMouseEvent*>(e);
-        const bool click = pressed_ && viewport()->rect().contains(me->pos());
-        pressed_ = false;
-        if (click && onClick) onClick();
-        return true;
+    // A click is a left press and release on the text.
+    const auto* me = static_cast<QMouseEvent*>(e);
+    switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (me->button() == Qt::LeftButton) pressed_ = true;
+            return true;
+        case QEvent::MouseButtonRelease: {
+            if (me->button() != Qt::LeftButton) return true;
+            const bool click = pressed_ && viewport()->rect().contains(me->pos());
+            pressed_ = false;
+            if (click && onClick) onClick();
+            return true;
+        }
+        default:
+            break;
     }
     return QPlainTextEdit::viewportEvent(e);
 }
