@@ -26,13 +26,13 @@ TextPanel::TextPanel(const QString& name, const QString& text, bool scrollBar, Q
 
 bool TextPanel::viewportEvent(QEvent* e) {
     // A click is a left press and release on the text.
-    const auto* me = static_cast<QMouseEvent*>(e);
     switch (e->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
-            if (me->button() == Qt::LeftButton) pressed_ = true;
+            if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) pressed_ = true;
             return true;
         case QEvent::MouseButtonRelease: {
+            const auto* me = static_cast<QMouseEvent*>(e);
             if (me->button() != Qt::LeftButton) return true;
             const bool click = pressed_ && viewport()->rect().contains(me->pos());
             pressed_ = false;
