@@ -28,9 +28,10 @@ SCREEN = (1024, 768)
 GREEN = (0, 128, 0)
 IDLE_S = 10.0
 SETTLE_S = 2.0
+MUSIC_TAIL_S = 5.0
 DRAGS = 20
 DRAG_STEPS = 30
-WHITE_FOR_CARDS = 15000  # white pixels that only card faces on the table give
+LIGHT_FOR_CARDS = 8000  # light pixels that only card faces on the table give
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
@@ -101,15 +102,11 @@ class MapWatcher:
 # -- processes, screen, input ---------------------------------------------------
 
 def cpu_seconds(pid):
-    """CPU time of every thread of the process, from the scheduler's nanoseconds."""
-    total = 0
-    for task in os.listdir("/proc/%d/task" % pid):
-        try:
-            with open("/proc/%d/task/%s/schedstat" % (pid, task)) as f:
-                total += int(f.read().split()[0])
-        except (FileNotFoundError, ProcessLookupError):
-            pass
-    return total / 1e9
+    """User and system time of the whole process, threads that have ended included
+    (the scheduler's per-thread nanoseconds would lose those), in 1/100 s steps."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def memory_mb(pid):
@@ -144,12 +141,10 @@ class Screen:
         return int(v["X"]), int(v["Y"]), int(v["WIDTH"]), int(v["HEIGHT"])
 
 
-WHITE_ONLY = bytes(1 if i == 255 else 0 for i in range(256))
-
-
-def white_pixels(data):
-    """Pure white pixels in RGB bytes, fast enough to poll with: one bit per channel."""
-    r, g, b = (int.from_bytes(data[k::3].translate(WHITE_ONLY), "big") for k in range(3))
+def pixels_at_least(data, level):
+    """RGB pixels with every channel >= level, fast enough to poll with: a bit per channel."""
+    table = bytes(1 if i >= level else 0 for i in range(256))
+    r, g, b = (int.from_bytes(data[k::3].translate(table), "big") for k in range(3))
     return (r & g & b).bit_count()
 
 
@@ -160,6 +155,8 @@ class Program:
     title_pause = False
     has_music = False
     has_cards = True
+    # Card faces are at least this light in every channel; the cloth is not.
+    card_level = 200
 
     def argv(self):
         raise NotImplementedError
@@ -180,6 +177,7 @@ class Tarvo(Program):
     name = "Tarvo"
     title_pause = True
     has_music = True
+    card_level = 255  # pure white faces; the title's light letters are not
 
     def __init__(self, build_dir):
         self.binary = os.path.join(build_dir, "src/app/tarvo")
@@ -224,32 +222,44 @@ class BareQt(Program):
         return [self.binary]
 
 
+def game_path(name):
+    """Debian puts games in /usr/games, which a root shell's PATH may lack."""
+    return shutil.which(name) or shutil.which(name, path="/usr/games") or name
+
+
 class Aisleriot(Program):
     name = "Aisleriot (sol)"
 
-    def argv(self):
-        return ["sol", "--variation", "klondike"]
+    def drag_path(self, screen, window):
+        # Klondike at 800x600: the face-up card of the seventh column, which
+        # no rule accepts on the cloth below the third column.
+        x, y, w, h = screen.geometry(window)
+        return (x + w * 742 // 800, y + h * 487 // 600), (x + w * 285 // 800, y + h * 520 // 600)
 
-    def available(self):
-        return shutil.which("sol") is not None
+    def argv(self):
+        return [game_path("sol"), "--variation", "klondike"]
 
 
 class KPatience(Program):
     name = "KPatience (kpat)"
 
-    def argv(self):
-        return ["kpat", "--gametype", "klondike"]
+    def drag_path(self, screen, window):
+        # Klondike at 717x538: the face-up card of the seventh column, onto
+        # the bare cloth below the third.
+        x, y, w, h = screen.geometry(window)
+        return (x + w * 632 // 717, y + h * 390 // 538), (x + w * 300 // 717, y + h * 470 // 538)
 
-    def available(self):
-        return shutil.which("kpat") is not None
+    def argv(self):
+        return [game_path("kpat"), "--gametype", "klondike"]
 
 
 # -- one run ----------------------------------------------------------------------
 
-def cards_shown(screen, window):
+def cards_shown(program, screen, window):
+    # The middle of the window: no menu, tool or status bar there.
     x, y, w, h = screen.geometry(window)
-    _, _, data = screen.shot(x, y, w, h)
-    return white_pixels(data) >= WHITE_FOR_CARDS
+    _, _, data = screen.shot(x, y + h // 4, w, h // 2)
+    return pixels_at_least(data, program.card_level) >= LIGHT_FOR_CARDS
 
 
 def one_run(program, display, env):
@@ -272,7 +282,7 @@ def one_run(program, display, env):
         cpu_at_map = cpu_seconds(proc.pid)
         if program.has_cards:
             end = time.monotonic() + 60
-            while not cards_shown(screen, window):
+            while not cards_shown(program, screen, window):
                 if time.monotonic() > end:
                     raise RuntimeError(program.name + ": no cards on the table")
                 time.sleep(0.01)
@@ -288,7 +298,8 @@ def one_run(program, display, env):
             cpu_seconds(proc.pid) - before
         if program.has_music:
             program.music_off(screen, window)
-            time.sleep(1.0)
+            # Notes release and the reverb rings out before the game is idle.
+            time.sleep(MUSIC_TAIL_S)
             before = cpu_seconds(proc.pid)
             time.sleep(IDLE_S)
             figures["idle_cpu"] = cpu_seconds(proc.pid) - before
@@ -388,6 +399,15 @@ def start_xvfb():
     return proc, ":" + number
 
 
+def start_session_bus():
+    """A private D-Bus session: KPatience quits without one, and GTK asks for one."""
+    if not shutil.which("dbus-daemon"):
+        return None, None
+    proc = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    return proc, proc.stdout.readline().decode().strip()
+
+
 def install_peers():
     sudo = [] if os.geteuid() == 0 else ["sudo"]
     env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
@@ -411,7 +431,10 @@ def main():
                 "sol": Aisleriot(), "kpat": KPatience()}
     chosen = args.only.split(",") if args.only else list(programs)
     xvfb, display = start_xvfb()
+    bus, bus_address = start_session_bus()
     env = dict(os.environ, DISPLAY=display)
+    if bus_address:
+        env["DBUS_SESSION_BUS_ADDRESS"] = bus_address
     results = {}
     try:
         for key in chosen:
@@ -427,8 +450,10 @@ def main():
                     "%s %.3f" % kv for kv in runs[-1].items())), file=sys.stderr)
             results[program.name] = runs
     finally:
-        xvfb.terminate()
-        xvfb.wait()
+        for proc in (bus, xvfb):
+            if proc:
+                proc.terminate()
+                proc.wait()
 
     cpu = open("/proc/cpuinfo").read()
     model = re.search(r"model name\s*:\s*(.*)", cpu)
