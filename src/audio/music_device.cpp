@@ -55,6 +55,9 @@ MusicDevice::MusicDevice(int sampleRate, AudioLock& lock, Poster post, const std
     fluid_settings_setint(settings_, "synth.reverb.active", 1);
     // Our own lock serialises every call into the synth.
     fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
+    // Only the samples of the instruments our tunes choose are read, not the
+    // whole soundfont: a few hundred kilobytes instead of six megabytes.
+    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
     synth_ = new_fluid_synth(settings_);
     if (synth_ != nullptr && !loadSoundfontQuietly(synth_, soundfont)) {
         delete_fluid_synth(synth_);
