@@ -54,6 +54,8 @@ Form1::Form1(Options options) : options_(std::move(options)) {
     MMC1().Done = [this](int code) { MMC1_Done(code); };
     MMC1().StopCompleted = [this] { MMC1_StopCompleted(); };
     Form_Load();
+    // Mapped at its size and place from the start, not moved there after.
+    SizeAndCentre();
 }
 
 Form1::~Form1() {

@@ -21,6 +21,9 @@ class AudioEngine {
     // card sound, clipped to [-1, 1]. Call with the lock held.
     void render(float* out, int frames);
 
+    // Neither device is playing (a tail may still ring).
+    bool idle() const { return !music_.Playing() && !wave_.Playing(); }
+
   private:
     const int sampleRate_;
     MusicDevice music_;

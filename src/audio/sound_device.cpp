@@ -105,6 +105,7 @@ void SoundDevice::play() {
         return;
     }
     playing_ = true;
+    if (onPlay) onPlay();
     // A play from the end ends at once, and says so like any other.
     if (frame_ >= lengthFrames_) endPlay(kNotifySuccessful);
 }

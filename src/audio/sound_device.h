@@ -4,6 +4,7 @@
 // supply the sound itself.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,12 @@ class SoundDevice : public MciDevice {
     void setFrom(int32_t ms) override;
     int32_t Position() const override;
     int32_t Length() const override;
+
+    // Whether a play is under way. Audio thread with the lock held, or window thread.
+    bool Playing() const { return playing_; }
+    // Called on the window's thread, inside the command, when a play starts:
+    // the output may have to be opened again.
+    std::function<void()> onPlay;
 
     // Adds this device's sound for the next `frames` stereo frames to `mix`
     // (interleaved left/right). Audio thread, with the lock held.

@@ -3,6 +3,8 @@
 // (MMC1) and the card-sound device (MMCw). The window creates one at load and
 // destroys it at unload; only one may exist at a time.
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,7 +24,12 @@ class SoundSystem {
     // silent stand-ins. Without a soundfont the music device stays silent.
     // `post` delivers notifications on the window's thread; it is called from
     // the audio thread too.
-    static std::unique_ptr<SoundSystem> open(Poster post);
+    //
+    // With nothing played for `idleClose` the output is closed, so an idle
+    // game costs no CPU at all; the next play opens it again.
+    static std::unique_ptr<SoundSystem> open(
+        Poster post, std::chrono::milliseconds idleClose = kIdleCloseDefault);
+    static constexpr std::chrono::milliseconds kIdleCloseDefault{4000};
     ~SoundSystem();
     SoundSystem(const SoundSystem&) = delete;
     SoundSystem& operator=(const SoundSystem&) = delete;
@@ -35,13 +42,26 @@ class SoundSystem {
     int sampleRate() const { return sampleRate_; }
     int bufferFrames() const { return bufferFrames_; }
     const std::string& driver() const { return driver_; }
+    // Whether the output stream is open now (it closes when idle).
+    bool outputOpen() const { return device_ != 0; }
 
   private:
     SoundSystem();
     bool openOutput(const char* driver);
+    // Opens the stream again with the rate and size first granted; it starts
+    // once the command that asked for it has returned.
+    void reopenOutput();
+    void closeOutputIfIdle();
     static void pull(void* self, uint8_t* stream, int bytes);
 
     uint32_t device_ = 0;
+    Poster post_;
+    int64_t idleCloseFrames_ = 0;
+    // Audio thread only.
+    int64_t idleFrames_ = 0;
+    std::atomic<bool> closeAsked_{false};
+    // Posted calls may outlive the system: they only run while this is alive.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     int sampleRate_ = 0;
     int bufferFrames_ = 0;
     std::string driver_;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "sound_system.h"
 #include "test_support.h"
@@ -59,6 +61,37 @@ TEST(SoundSystem, CanBeOpenedAgainAfterClosing) {
         system->wave().FileName = test::soundFile("carta.wav");
         system->wave().Command("Open");
         EXPECT_GT(system->wave().Length(), 0) << "round " << i;
+    }
+}
+
+}  // namespace
+}  // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+// An idle game costs no CPU: the stream closes when nothing has played for a
+// while, and the next play opens it again and is heard to its end.
+TEST(SoundSystem, ClosesTheOutputWhenIdleAndOpensItForTheNextPlay) {
+    test::WindowQueue window;
+    auto system = SoundSystem::open(window.poster(), std::chrono::milliseconds(50));
+    if (!system->outputOpen()) GTEST_SKIP() << "no output at all here";
+    MciDevice& wave = system->wave();
+    wave.FileName = test::soundFile("carta.wav");
+    wave.Command("Open");
+    auto waitFor = [&](auto done) {
+        for (int i = 0; i < 500 && !done(); ++i) {
+            window.drain();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return done();
+    };
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(waitFor([&] { return !system->outputOpen(); })) << "round " << round;
+        wave.setFrom(0);
+        wave.Command("Play");
+        EXPECT_TRUE(system->outputOpen());
+        ASSERT_TRUE(waitFor([&] { return wave.Position() == wave.Length(); }));
     }
 }
 

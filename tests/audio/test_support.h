@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,20 +22,32 @@ inline std::string soundFile(const std::string& name) {
 // Notifications wait here until the test lets the "window" run them.
 class WindowQueue {
   public:
+    // The real output posts from its audio thread.
     Poster poster() {
-        return [this](std::function<void()> f) { queue_.push_back(std::move(f)); };
+        return [this](std::function<void()> f) {
+            std::lock_guard guard(mutex_);
+            queue_.push_back(std::move(f));
+        };
     }
-    size_t pending() const { return queue_.size(); }
+    size_t pending() const {
+        std::lock_guard guard(mutex_);
+        return queue_.size();
+    }
     void drain() {
-        while (!queue_.empty()) {
+        for (;;) {
             std::vector<std::function<void()>> now;
-            now.swap(queue_);
+            {
+                std::lock_guard guard(mutex_);
+                now.swap(queue_);
+            }
+            if (now.empty()) return;
             for (auto& f : now)
                 f();
         }
     }
 
   private:
+    mutable std::mutex mutex_;
     std::vector<std::function<void()>> queue_;
 };
 
