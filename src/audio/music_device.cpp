@@ -58,6 +58,8 @@ MusicDevice::MusicDevice(int sampleRate, AudioLock& lock, Poster post, const std
     // Only the samples of the instruments our tunes choose are read, not the
     // whole soundfont: a few hundred kilobytes instead of six megabytes.
     fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+    // Our tunes sound a few dozen notes at once; 256 voices would only hold memory.
+    fluid_settings_setint(settings_, "synth.polyphony", 64);
     synth_ = new_fluid_synth(settings_);
     if (synth_ != nullptr && !loadSoundfontQuietly(synth_, soundfont)) {
         delete_fluid_synth(synth_);

@@ -40,8 +40,8 @@ QPixmap cardBackPixmap(qreal dpr) {
 }
 
 QPixmap titlePixmap() {
-    static const QPixmap title(QStringLiteral(":/pictures/title.jpg"));
-    return title;
+    // Shown once, for the title pause: not kept, so its megabyte goes with it.
+    return QPixmap(QStringLiteral(":/pictures/title.jpg"));
 }
 
 QIcon windowIcon() {

@@ -1,7 +1,8 @@
 #pragma once
 
 // The game's built-in pictures: 40 card faces, the card back, the title and the window icon.
-// Pictures are rendered once per (picture, device pixel ratio) and cached.
+// Faces and the back are rendered once per (picture, device pixel ratio) and cached;
+// the title is decoded afresh each time, as it is shown only once.
 // Every function needs a QGuiApplication (or QApplication) to exist, and must be called on
 // its thread.
 
