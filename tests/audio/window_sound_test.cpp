@@ -221,6 +221,18 @@ void AddCardSoundColumns() {
 
 }  // namespace
 
+namespace {
+
+// "Card rustle" as the row wants it, the card sound at a position, an empty log.
+void PrepareCardSound(FormHarness& h, bool rustle, int position, int length) {
+    if (!rustle) h.form().Option_Card_rustle->trigger();
+    h.wave().position = position;
+    h.wave().length = length;
+    h.log().clear();
+}
+
+}  // namespace
+
 void WindowSound::stockClickPlaysTheReleaseSequence_data() {
     AddCardSoundColumns();
     QTest::newRow("finished sound: rewind, play")
@@ -240,10 +252,7 @@ void WindowSound::stockClickPlaysTheReleaseSequence() {
     FormHarness h;
     QVERIFY(h.ShowAndDeal());
     Form1& f = h.form();
-    if (!rustle) f.Option_Card_rustle->trigger();
-    h.wave().position = position;
-    h.wave().length = length;
-    h.log().clear();
+    PrepareCardSound(h, rustle, position, length);
     h.Click(f.Surface(), f.Surface()->Mazzo().center());
     QCOMPARE(h.table().StockNext, kFirstStockIndex + 1);
     QCOMPARE(h.LogOf("wave"), sent);
@@ -270,10 +279,7 @@ void WindowSound::cardClickPlaysReleaseThenClickSequence() {
     FormHarness h;
     QVERIFY(h.ShowAndDeal());
     Form1& f = h.form();
-    if (!rustle) f.Option_Card_rustle->trigger();
-    h.wave().position = position;
-    h.wave().length = length;
-    h.log().clear();
+    PrepareCardSound(h, rustle, position, length);
     // The one card of column 7: a press and a release on it, without moving.
     const int16_t id = h.table().Columns[7][1];
     QVERIFY(id != 0);
