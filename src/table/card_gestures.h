@@ -48,11 +48,12 @@ class CardGestures {
 
     // Buttons of a gesture in progress (bit 0 left, bit 1 right).
     int HeldButtons() const { return held_; }
-
-  private:
+    // A button's bit in HeldButtons(); 0 for a third button, which holds no gesture.
     static int Bit(int16_t button) {
         return button == kLeftButton ? 1 : button == kRightButton ? 2 : 0;
     }
+
+  private:
     void RestorePeekedColumn();
 
     Table& t_;

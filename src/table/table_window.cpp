@@ -56,8 +56,7 @@ void Form1::SyncCards() {
 
 void Form1::Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {
     // A press of a button we think is still held: its release never reached us.
-    const int bit = Button == kLeftButton ? 1 : Button == kRightButton ? 2 : 0;
-    if (gestures_.HeldButtons() & bit) GestureBrokenOff();
+    if (gestures_.HeldButtons() & CardGestures::Bit(Button)) GestureBrokenOff();
     gestures_.Carta_MouseDown(Index, Button, Shift, X, Y);
     SyncCards();
 }
