@@ -1,5 +1,6 @@
 #include "model/table.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -24,11 +25,11 @@ double SystemTimeOfDay() {
 
 void Table::BringToFront(int16_t id) {
     unsigned top = 0;
-    for (int i = 1; i <= kCardCount; ++i) {
-        if (i != id && Carta[i].Z > top) top = Carta[i].Z;
-    }
-    // Only a card already alone in front keeps its Z; every other gets one above all.
-    if (Carta[id].Z <= top) Carta[id].Z = top + 1;
+    for (int i = 1; i <= kCardCount; ++i)
+        top = std::max(top, Carta[i].Z);
+    // Always a new Z, also for the card already in front: the window must see
+    // it brought forward, over anything raised since (a panel).
+    Carta[id].Z = top + 1;
 }
 
 void Table::MoveCard(int16_t id, float left, float top) {

@@ -5,6 +5,7 @@
 
 #include "model/card.h"
 #include "table/card_pictures.h"
+#include "table/press_history.h"
 
 namespace tarvo {
 
@@ -53,13 +54,16 @@ CardWidget::CardWidget(int16_t id, CardMouseHandlers& handlers, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Moves with no button held do nothing; no need to ask for them.
     setMouseTracking(false);
+    WatchPresses();
 }
 
 void CardWidget::paintEvent(QPaintEvent*) {
+    // The widget is opaque: every device pixel must be painted at any scale,
+    // so the border is the black ground the face is laid on, not a stroked line.
     QPainter p(this);
-    p.setPen(Qt::black);
-    p.drawRect(0, 0, width() - 1, height() - 1);
-    p.drawPixmap(kCardBorderPx, kCardBorderPx, cardFacePixmap(id_, devicePixelRatioF()));
+    p.fillRect(rect(), Qt::black);
+    p.drawPixmap(rect().adjusted(kCardBorderPx, kCardBorderPx, -kCardBorderPx, -kCardBorderPx),
+                 cardFacePixmap(id_, devicePixelRatioF()));
 }
 
 void CardWidget::Press(QMouseEvent* e) {
@@ -90,9 +94,12 @@ void CardWidget::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void CardWidget::mouseDoubleClickEvent(QMouseEvent* e) {
-    // Qt sends this instead of the second press. For the left button it is
-    // the double click, and the release after it is no click.
-    if (e->button() != Qt::LeftButton) {
+    // Qt sends this instead of the second of two quick presses close together,
+    // wherever the first one went. It is this card's double click only when
+    // the left press just before it was on this card too; anything else is a
+    // press like any other, with its release and click. The release after a
+    // double click is no click.
+    if (e->button() != Qt::LeftButton || !PressBeforeWas(this, Qt::LeftButton)) {
         Press(e);
         return;
     }
