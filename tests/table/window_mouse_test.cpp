@@ -11,6 +11,7 @@
 #include "app/form1.h"
 #include "invariants.h"
 #include "positions.h"
+#include "real_pointer.h"
 #include "solver.h"
 #include "table/table_surface.h"
 
@@ -66,6 +67,25 @@ QStringList WidgetFaults(Form1& form, bool checkStacking = true) {
         }
     }
     return faults;
+}
+
+// What a player could tell apart afterwards: every card's place and mark, the
+// columns, the foundations, the stock and the panels.
+std::string Snapshot(Form1& form) {
+    const Table& t = form.table();
+    std::string s;
+    for (int16_t i = 1; i <= kCardCount; ++i) {
+        s += std::to_string(i) + "@" + std::to_string(form.Carta[i]->x()) + "," +
+             std::to_string(form.Carta[i]->y()) + t.Carta[i].Mark + " ";
+    }
+    for (int c = 1; c <= kColumnCount; ++c) {
+        for (int r = 1; r <= kColumnRows; ++r)
+            s += std::to_string(t.Columns[c][r]) + ",";
+    }
+    for (int f = 1; f <= kSuitCount; ++f)
+        s += " f" + std::to_string(t.FoundTop[f]);
+    s += " s" + std::to_string(t.StockNext);
+    return s;
 }
 
 }  // namespace
@@ -220,6 +240,93 @@ class WindowMouseTest : public QObject {
         QCOMPARE(form->table().Dragging, kFalse);
         QTest::mouseRelease(w, Qt::LeftButton, {}, At(*form, 150, 40));
         QCOMPARE(form->Carta[2]->pos(), QPoint(0, 25));
+    }
+
+    // Two quick presses close together are a double click only on the card
+    // that had both. A second press on another widget does what a plain press
+    // there does: the table ends as it would with a slow second press.
+    void quickSecondPressOnAnotherWidget() {
+        struct Step {
+            enum Kind { kClick, kDrag, kEnglishRules } kind;
+            int gapMs;  // before the step
+            QPoint at, to;
+        };
+        // Twelve cards left to turn, from the 2 of Denari on.
+        const char* const fullTable =
+            "c1: 1 11 21 31 40 39 38 | c2: 37 36 35 34 33 32 | c3: 30 29 28 27 26 | "
+            "c4: 25 24 23 22 | c5: 20 19 18 | c6: 17 16 | c7: 15";
+        const struct {
+            const char* name;
+            const char* position;
+            std::vector<Step> steps;
+            bool doubleClick;  // the pair is a real double click: the quick one differs
+        } rows[] = {
+            {"the stock near its top edge, then the card just turned",
+             fullTable,
+             {{Step::kClick, 0, {560, 307}, {}}, {Step::kClick, 100, {560, 303}, {}}},
+             false},
+            {"a drag to a column, the bare table, then the dragged card",
+             "c1: 35 2 | c3: 23 | f: 0 10 20 30",
+             {{Step::kDrag, 0, {20, 40}, {150, 50}},
+              {Step::kClick, 300, {150, 130}, {}},
+              {Step::kClick, 100, {150, 126}, {}}},
+             false},
+            {"a card, then its neighbour in the next column",
+             "c1: 35 2 | c2: 3 | f: 1 10 20 30",
+             {{Step::kClick, 0, {62, 40}, {}}, {Step::kClick, 100, {66, 40}, {}}},
+             false},
+            {"a panel's text, then the foundation card beside it",
+             "c1: 35 4 | f: 2 10 20 30",
+             {{Step::kEnglishRules, 0, {}, {}},
+              {Step::kClick, 0, {486, 50}, {}},
+              {Step::kClick, 100, {490, 50}, {}}},
+             false},
+            {"the stock twice: each press turns a card",
+             fullTable,
+             {{Step::kClick, 0, {560, 350}, {}}, {Step::kClick, 100, {563, 350}, {}}},
+             false},
+            {"the same card twice, 4 px apart",
+             "c1: 35 2 | f: 1 10 20 30",
+             {{Step::kClick, 0, {20, 40}, {}}, {Step::kClick, 150, {24, 40}, {}}},
+             true},
+        };
+        auto play = [](const auto& row, bool slow) {
+            auto form = OpenWindow(100);
+            SetPosition(*form, row.position);
+            testing::RealPointer pointer(form->windowHandle());
+            pointer.Wait(1000);
+            for (const Step& step : row.steps) {
+                pointer.Wait(slow ? std::max(step.gapMs, 1000) : step.gapMs);
+                const QPoint at = At(*form, step.at.x(), step.at.y());
+                switch (step.kind) {
+                    case Step::kClick:
+                        pointer.Click(at);
+                        break;
+                    case Step::kDrag: {
+                        const QPoint to = At(*form, step.to.x(), step.to.y());
+                        pointer.Press(Qt::LeftButton, at);
+                        pointer.Wait(50);
+                        pointer.Move((at + to) / 2);
+                        pointer.Wait(50);
+                        pointer.Move(to);
+                        pointer.Release(Qt::LeftButton, to);
+                        break;
+                    }
+                    case Step::kEnglishRules:
+                        form->Menu_english->trigger();
+                        break;
+                }
+            }
+            const auto faults = testing::Violations(form->table());
+            return std::pair(Snapshot(*form), faults.empty() ? std::string() : faults.front());
+        };
+        for (const auto& row : rows) {
+            const auto [quick, quickFault] = play(row, false);
+            const auto [slow, slowFault] = play(row, true);
+            QVERIFY2(quickFault.empty(), row.name);
+            QVERIFY2(slowFault.empty(), row.name);
+            QVERIFY2((quick != slow) == row.doubleClick, row.name);
+        }
     }
 
     // A whole game won with the mouse alone: a line found by a searching
