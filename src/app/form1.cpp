@@ -1,6 +1,6 @@
 #include "app/form1.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMetaObject>
 #include <QPointer>
 
@@ -56,6 +56,8 @@ Form1::Form1(Options options) : options_(std::move(options)) {
     table_.Finale = [this] { Finale(); };
     MMC1().Done = [this](int code) { MMC1_Done(code); };
     MMC1().StopCompleted = [this] { MMC1_StopCompleted(); };
+    // Presses and releases anywhere tell whether a card still has the pointer.
+    qApp->installEventFilter(this);
     Form_Load();
     // Mapped at its size and place from the start, not moved there after.
     SizeAndCentre();

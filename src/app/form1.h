@@ -99,11 +99,16 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     void mazzo_Click();
     // The platform took the pointer away in the middle of a gesture.
     void GestureBrokenOff();
+    bool CaptureLost(const QObject* receiver) const;
+    // Buttons of the card gesture in progress, as the gestures count them (bit 0 left, bit 1
+    // right).
+    int GestureButtons() const { return gestures_.HeldButtons(); }
 
     // Puts every card widget where the table says, in the table's drawing order.
     void SyncCards();
 
   protected:
+    bool eventFilter(QObject* receiver, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;

@@ -54,6 +54,28 @@ void Form1::SyncCards() {
     }
 }
 
+// While a gesture holds a card, the pointer is captured by it: every later
+// press, move and release of the gesture comes from that card. One that goes
+// anywhere else means the platform lost the capture somewhere (a popup, a
+// grab by another program, a double click Qt made of presses on two widgets).
+bool Form1::CaptureLost(const QObject* receiver) const {
+    return gestures_.HeldButtons() != 0 && receiver != Carta[table_.CurCard];
+}
+
+bool Form1::eventFilter(QObject* receiver, QEvent* e) {
+    switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease:
+            // The gesture ends as a lost grab ends it, before the event goes on.
+            if (receiver->isWidgetType() && CaptureLost(receiver)) GestureBrokenOff();
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
 void Form1::Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {
     // A press of a button we think is still held: its release never reached us.
     if (gestures_.HeldButtons() & CardGestures::Bit(Button)) GestureBrokenOff();
@@ -65,6 +87,8 @@ void Form1::Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float 
     // A held button that the move no longer reports was released where we
     // could not see it: the gesture is over.
     if ((gestures_.HeldButtons() & ~Button & 3) != 0) GestureBrokenOff();
+    // Measured on another card, its X and Y would throw ours off.
+    if (CaptureLost(Carta[Index])) return;
     gestures_.Carta_MouseMove(Index, Button, Shift, X, Y);
     SyncCards();
 }

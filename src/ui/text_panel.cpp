@@ -1,6 +1,7 @@
 #include "ui/text_panel.h"
 
 #include <QMouseEvent>
+#include <QScrollBar>
 
 namespace tarvo {
 
@@ -14,6 +15,8 @@ TextPanel::TextPanel(const QString& name, const QString& text, bool scrollBar, Q
     setFocusPolicy(Qt::NoFocus);
     setTextInteractionFlags(Qt::NoTextInteraction);
     setContextMenuPolicy(Qt::NoContextMenu);
+    // The scroll bar's own menu ("Scroll here", "Top", ...) is no part of the game.
+    verticalScrollBar()->setContextMenuPolicy(Qt::NoContextMenu);
     viewport()->setCursor(Qt::ArrowCursor);
     setVerticalScrollBarPolicy(scrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

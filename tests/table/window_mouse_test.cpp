@@ -14,6 +14,7 @@
 #include "real_pointer.h"
 #include "solver.h"
 #include "table/table_surface.h"
+#include "ui/text_panel.h"
 
 using namespace tarvo;
 
@@ -68,6 +69,24 @@ QStringList WidgetFaults(Form1& form, bool checkStacking = true) {
     }
     return faults;
 }
+
+// Counts what Qt made double clicks of: on the widget that had the first
+// press, or on another one.
+class PairCounter : public QObject {
+  public:
+    int sameWidget = 0, crossWidget = 0;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (!o->isWidgetType()) return false;
+        if (e->type() == QEvent::MouseButtonDblClick) ++(o == last_ ? sameWidget : crossWidget);
+        if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) {
+            last_ = o;
+        }
+        return false;
+    }
+
+  private:
+    QObject* last_ = nullptr;
+};
 
 // What a player could tell apart afterwards: every card's place and mark, the
 // columns, the foundations, the stock and the panels.
@@ -281,6 +300,10 @@ class WindowMouseTest : public QObject {
               {Step::kClick, 0, {486, 50}, {}},
               {Step::kClick, 100, {490, 50}, {}}},
              false},
+            {"the bare table, then a drag from a card beside it",
+             "c1: 35 2 | c3: 23 | f: 0 10 20 30",
+             {{Step::kClick, 0, {66, 40}, {}}, {Step::kDrag, 100, {62, 40}, {150, 50}}},
+             false},
             {"the stock twice: each press turns a card",
              fullTable,
              {{Step::kClick, 0, {560, 350}, {}}, {Step::kClick, 100, {563, 350}, {}}},
@@ -382,8 +405,10 @@ class WindowMouseTest : public QObject {
     }
 
     // Random presses, moves and releases of three buttons anywhere, double
-    // clicks, stock clicks, new deals and lost grabs, with the table checked
-    // after every event.
+    // clicks, stock clicks, new deals, panels and lost grabs, timed as a hand
+    // times them: quick second presses land near the first, often on another
+    // widget (the next card, the card just turned, a panel's edge). The table
+    // is checked after every event.
     void gestureStorm() {
         // Offscreen Qt complains of every event off the window and of popups; they are the point
         // here.
@@ -396,54 +421,102 @@ class WindowMouseTest : public QObject {
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QWindow* w = form->windowHandle();
+        testing::RealPointer pointer(w);
+        PairCounter pairs;
+        qApp->installEventFilter(&pairs);
         std::mt19937 rng(2024);
         auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
         const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
-        Qt::MouseButtons held;
-        QPoint pointer = At(*form, 100, 100);
+        QPoint lastPress = At(*form, 100, 100);
         int events = 0, wins = 0, dragging = 0, moves = 0;
         form->table().Finale = [&] { ++wins; };
         form->table().TimeOfDay = [clock = 0.0]() mutable { return clock += 1.37; };
         const int total = qEnvironmentVariableIntValue("TARVO_STORM_EVENTS") > 0
                               ? qEnvironmentVariableIntValue("TARVO_STORM_EVENTS")
                               : 100000;
+        // Mostly where the cards are, sometimes anywhere, sometimes off the window.
+        auto somewhere = [&] {
+            if (pick(10) == 0) return QPoint(pick(900) - 150, pick(700) - 100);
+            const Table& t = form->table();
+            const int16_t id = static_cast<int16_t>(1 + pick(40));
+            if (t.Carta[id].Left > 620) return At(*form, pick(620), pick(470));
+            return At(*form, t.Carta[id].Left + pick(64), t.Carta[id].Top + pick(102));
+        };
+        // Just inside an edge of a card, the stock or a panel, where the next
+        // press a few pixels away is on another widget.
+        // A point just inside an edge of a card, the stock or a panel, and the
+        // way out across that edge, where a press a few pixels on is on
+        // another widget.
+        auto nearAnEdge = [&] {
+            const Table& t = form->table();
+            const int16_t id = static_cast<int16_t>(1 + pick(40));
+            QRectF r(t.Carta[id].Left, t.Carta[id].Top, 64, 102);
+            if (pick(4) == 0) r = QRectF(540, 305, 64, 102);  // the stock
+            if (pick(6) == 0)
+                r = form->Text4->isVisible() ? QRectF(form->Text4->geometry())
+                                             : QRectF(form->Text2->geometry());
+            if (r.left() > 620) r = QRectF(540, 305, 64, 102);
+            const int side = pick(4);
+            const QPoint out[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+            const double x = side == 0   ? r.left() + pick(3)
+                             : side == 1 ? r.right() - pick(3)
+                                         : r.left() + pick(static_cast<int>(r.width()));
+            const double y = side == 2   ? r.top() + pick(3)
+                             : side == 3 ? r.bottom() - pick(3)
+                                         : r.top() + pick(static_cast<int>(r.height()));
+            return std::pair(At(*form, static_cast<float>(x), static_cast<float>(y)), out[side]);
+        };
+        auto press = [&](Qt::MouseButton b, QPoint at) {
+            pointer.Press(b, at);
+            lastPress = at;
+        };
         while (events < total) {
             const int what = pick(100);
-            // Mostly where the cards are, sometimes anywhere, sometimes off the window.
-            auto somewhere = [&] {
-                if (pick(10) == 0) return QPoint(pick(900) - 150, pick(700) - 100);
-                const Table& t = form->table();
-                const int16_t id = static_cast<int16_t>(1 + pick(40));
-                if (t.Carta[id].Left > 620) return At(*form, pick(620), pick(470));
-                return At(*form, t.Carta[id].Left + pick(64), t.Carta[id].Top + pick(102));
-            };
-            if (what < 40) {
-                pointer = held ? pointer + QPoint(pick(81) - 40, pick(81) - 40) : somewhere();
-                QTest::mouseMove(w, pointer);
-            } else if (what < 60) {
+            const Qt::MouseButtons held = pointer.Held();
+            if (what < 36) {
+                pointer.Wait(5 + pick(30));
+                pointer.Move(held ? pointer.At() + QPoint(pick(81) - 40, pick(81) - 40)
+                                  : somewhere());
+            } else if (what < 56) {
                 const Qt::MouseButton b = buttons[pick(10) < 7 ? 0 : pick(10) < 8 ? 1 : 2];
+                pointer.Wait(pick(600));
                 if (held & b) {
-                    QTest::mouseRelease(w, b, {}, pointer);
-                    held &= ~b;
+                    pointer.Release(b, pointer.At());
                 } else {
-                    if (!held) pointer = somewhere();
-                    QTest::mousePress(w, b, {}, pointer);
-                    held |= b;
+                    press(b, held ? pointer.At() : somewhere());
                 }
-            } else if (what < 82) {
+            } else if (what < 74) {
                 // Let go of everything, as hands do.
                 for (Qt::MouseButton b : buttons) {
-                    if (held & b) QTest::mouseRelease(w, b, {}, pointer);
+                    if (held & b) pointer.Release(b, pointer.At());
                 }
-                held = {};
+            } else if (what < 86) {
+                // Two clicks 0 to 600 ms and 0 to 10 px apart, often across an
+                // edge: Qt makes a double click of them wherever the second lands.
+                if (!held) {
+                    auto near = [&] { return (pick(2) ? pick(6) : pick(11)) * (pick(2) ? 1 : -1); };
+                    auto [at, out] = nearAnEdge();
+                    if (pick(3) == 0) at = somewhere(), out = {};
+                    for (int k = 0; k < 2; ++k) {
+                        const Qt::MouseButton b = pick(8) ? Qt::LeftButton : Qt::RightButton;
+                        pointer.Wait(pick(600));
+                        press(b, at);
+                        pointer.Wait(pick(150));
+                        pointer.Release(b, at);
+                        at += out.isNull() ? QPoint(near(), near()) : out * (1 + pick(6));
+                    }
+                }
             } else if (what < 90) {
-                if (!held) QTest::mouseDClick(w, Qt::LeftButton, {}, pointer = somewhere());
+                if (!held) QTest::mouseDClick(w, Qt::LeftButton, {}, somewhere());
             } else if (what < 93) {
                 if (!held) Play(*form, pick);
+            } else if (what < 95) {
+                if (!held) {
+                    pointer.Wait(pick(600));
+                    pointer.Click(lastPress = At(*form, 545 + pick(55), 306 + pick(90)));
+                }
             } else if (what < 96) {
-                if (!held)
-                    QTest::mouseClick(w, Qt::LeftButton, {},
-                                      pointer = At(*form, 545 + pick(55), 310 + pick(90)));
+                (pick(2) ? form->Menu_english : form->Menu_about)->trigger();
             } else if (what < 98) {
                 QTest::keyClick(form.get(), Qt::Key_F2);
             } else {
@@ -460,8 +533,9 @@ class WindowMouseTest : public QObject {
             static int16_t lastColumns[8][16];
             moves += std::memcmp(lastColumns, t.Columns, sizeof lastColumns) != 0;
             std::memcpy(lastColumns, t.Columns, sizeof lastColumns);
-            // A peek in progress shows its card in front of its column.
-            const bool peek = held & Qt::RightButton;
+            // A peek in progress shows its card in front of its column. The game
+            // decides whether it is in progress: a release can go astray.
+            const bool peek = form->GestureButtons() & CardGestures::Bit(kRightButton);
             const auto faults = testing::Violations(form->table(), {.checkDrawingOrder = !peek});
             if (!faults.empty()) {
                 QFAIL(qPrintable(QStringLiteral("event %1: %2")
@@ -475,11 +549,15 @@ class WindowMouseTest : public QObject {
             }
         }
         qInstallMessageHandler(previous);
-        qInfo("storm: %d events, %d with a card in hand, %d changes of the columns, %d wins",
-              events, dragging, moves, wins);
+        qApp->removeEventFilter(&pairs);
+        qInfo(
+            "storm: %d events, %d with a card in hand, %d changes of the columns, %d wins, "
+            "%d double clicks on the widget of the first press, %d across two widgets",
+            events, dragging, moves, wins, pairs.sameWidget, pairs.crossWidget);
         // A storm that never picks a card up proves nothing.
         QVERIFY(dragging > events / 20);
         QVERIFY(moves > events / 200);
+        QVERIFY(pairs.crossWidget > events / 200);
     }
 };
 
