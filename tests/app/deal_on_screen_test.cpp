@@ -51,6 +51,7 @@ class DealOnScreen : public QObject {
     void windowCaptionAndIcon();
     void newGameMidGameIsAFreshDealAndRecentres();
     void pictureOfTheTable();
+    void cardsPaintEveryDevicePixelAtAnyScale();
 };
 
 void DealOnScreen::cardsAtTheirPlacesInColumnOrder() {
@@ -174,6 +175,31 @@ void DealOnScreen::pictureOfTheTable() {
             backPixels += at(QPoint(x, y)) != green;
     }
     QVERIFY2(backPixels > 300, qPrintable(QString::number(backPixels)));
+}
+
+// A card is opaque: whatever lay under it must never show through, also
+// where a scale's device pixels fall between the logical ones.
+void DealOnScreen::cardsPaintEveryDevicePixelAtAnyScale() {
+    FormHarness h;
+    QVERIFY(h.ShowAndDeal());
+    CardWidget* card = h.form().Carta[h.table().Columns[1][1]];
+    for (const double scale : {1.0, 1.25, 1.5, 2.0}) {
+        QImage image((QSizeF(kCardSizePx) * scale).toSize(), QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        image.setDevicePixelRatio(scale);
+        card->render(&image, {}, {}, QWidget::DrawChildren);
+        int unpainted = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                unpainted += image.pixel(x, y) == qRgb(255, 0, 255);
+        }
+        QVERIFY2(
+            unpainted == 0,
+            qPrintable(QStringLiteral("%1 device pixels at %2 %").arg(unpainted).arg(scale * 100)));
+        // The border is black all round.
+        QCOMPARE(image.pixel(image.width() - 1, image.height() / 2), qRgb(0, 0, 0));
+        QCOMPARE(image.pixel(image.width() / 2, image.height() - 1), qRgb(0, 0, 0));
+    }
 }
 
 QTEST_MAIN(DealOnScreen)
