@@ -8,7 +8,9 @@
 #include <QTest>
 
 #include "form_harness.h"
+#include "positions.h"
 #include "table/table_surface.h"
+#include "ui/text_panel.h"
 
 using namespace tarvo;
 using namespace tarvo::testing;
@@ -52,6 +54,7 @@ class DealOnScreen : public QObject {
     void newGameMidGameIsAFreshDealAndRecentres();
     void pictureOfTheTable();
     void cardsPaintEveryDevicePixelAtAnyScale();
+    void aNewDealOverAPanelBringsEveryCardInFront();
 };
 
 void DealOnScreen::cardsAtTheirPlacesInColumnOrder() {
@@ -199,6 +202,33 @@ void DealOnScreen::cardsPaintEveryDevicePixelAtAnyScale() {
         // The border is black all round.
         QCOMPARE(image.pixel(image.width() - 1, image.height() / 2), qRgb(0, 0, 0));
         QCOMPARE(image.pixel(image.width() / 2, image.height() - 1), qRgb(0, 0, 0));
+    }
+}
+
+// The deal brings every card it lays to the front, also one that was in
+// front of all cards already: over a panel shown before it, each lies on top.
+void DealOnScreen::aNewDealOverAPanelBringsEveryCardInFront() {
+    FormHarness h;
+    QVERIFY(h.ShowAndDeal());
+    Form1& f = h.form();
+    // The card now in front of all is the first one the next deal lays.
+    int16_t front = 1;
+    for (int16_t i = 1; i <= kCardCount; ++i) {
+        if (h.table().Carta[i].Z > h.table().Carta[front].Z) front = i;
+    }
+    std::vector<int16_t> order{front};
+    for (int16_t i = 1; i <= kCardCount; ++i) {
+        if (i != front) order.push_back(i);
+    }
+    h.table().Random = DrawSequence(order);
+    f.SyncCards();
+    f.Menu_english->trigger();
+    f.Nuova_Click();
+    const QObjectList stack = f.Surface()->children();
+    for (int16_t i = 1; i <= kCardCount; ++i) {
+        if (h.table().Carta[i].Left > kLastColumnLeftPx + 64) continue;  // not in a column
+        QVERIFY2(stack.indexOf(f.Carta[i]) > stack.indexOf(f.Text2),
+                 qPrintable(QStringLiteral("card %1 behind the panel").arg(i)));
     }
 }
 
