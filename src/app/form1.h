@@ -22,6 +22,7 @@ class QMenu;
 
 namespace tarvo {
 
+class TableAccessibility;
 class TableSurface;
 class TextPanel;
 
@@ -47,6 +48,8 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     MciDevice& MMCw() { return sound_->wave(); }
     bool Unloaded() const { return unloaded_; }
     TableSurface* Surface() const { return surface_; }
+    // The table for assistive technology; the keyboard focus reports to it.
+    TableAccessibility& Accessibility() const { return *accessibility_; }
 
     // Widgets, by the names the handlers use.
     std::array<CardWidget*, 41> Carta{};
@@ -129,6 +132,7 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     std::unique_ptr<SoundDevices> sound_;
     CardGestures gestures_{table_, *this};
     TableSurface* surface_ = nullptr;
+    std::unique_ptr<TableAccessibility> accessibility_;
     std::array<QPoint, 41> shownAt_{};
     std::array<unsigned, 41> shownZ_{};
     bool activated_ = false;

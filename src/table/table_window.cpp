@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/form1.h"
+#include "table/table_accessible.h"
 #include "table/table_surface.h"
 
 namespace tarvo {
@@ -52,6 +53,7 @@ void Form1::SyncCards() {
         Carta[raised[k]]->raise();
         shownZ_[raised[k]] = table_.Carta[raised[k]].Z;
     }
+    accessibility_->TableChanged();
 }
 
 void Form1::Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {
