@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include "table/card_pictures.h"
+#include "table/keyboard_window.h"
 #include "table/table_accessible.h"
 #include "table/table_surface.h"
 #include "ui/text_panel.h"
@@ -60,6 +61,8 @@ Form1::Form1(Options options) : options_(std::move(options)) {
     MMC1().Done = [this](int code) { MMC1_Done(code); };
     MMC1().StopCompleted = [this] { MMC1_StopCompleted(); };
     Form_Load();
+    keyboard_ = std::make_unique<TableKeyboard>(*this);
+    accessibility_->FollowKeyboard(Keyboard());
     // Mapped at its size and place from the start, not moved there after.
     SizeAndCentre();
 }

@@ -15,6 +15,7 @@
 #include "model/table.h"
 #include "table/card_gestures.h"
 #include "table/card_widget.h"
+#include "table/keyboard_play.h"
 
 class QAction;
 class QEventLoop;
@@ -23,6 +24,7 @@ class QMenu;
 namespace tarvo {
 
 class TableAccessibility;
+class TableKeyboard;
 class TableSurface;
 class TextPanel;
 
@@ -50,6 +52,9 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     TableSurface* Surface() const { return surface_; }
     // The table for assistive technology; the keyboard focus reports to it.
     TableAccessibility& Accessibility() const { return *accessibility_; }
+    const CardGestures& Gestures() const { return gestures_; }
+    // The keyboard's focus on the table and its pick-up; onFocusMoved is free to hook.
+    KeyboardPlay& Keyboard();
 
     // Widgets, by the names the handlers use.
     std::array<CardWidget*, 41> Carta{};
@@ -139,6 +144,7 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     bool unloaded_ = false;
     QEventLoop* pause_ = nullptr;
     QSize frameExtra_;
+    std::unique_ptr<TableKeyboard> keyboard_;
 };
 
 }  // namespace tarvo

@@ -9,6 +9,7 @@
 
 #include "model/card.h"
 #include "table/card_widget.h"
+#include "table/keyboard_play.h"
 #include "table/table_surface.h"
 
 namespace tarvo {
@@ -313,18 +314,18 @@ void TableAccessibility::Announce(const std::string& text) {
     Tell(news, QAccessible::ObjectShow);
 }
 
-void TableAccessibility::FocusMoved(Place place) {
-    focus_ = place;
-    if (QAccessible::isActive()) Tell(PlaceInterface(IndexOf(place)), QAccessible::Focus);
+void TableAccessibility::FollowKeyboard(KeyboardPlay& keys) {
+    keys_ = &keys;
+    keys.onFocusMoved = [this](Place place) { FocusMoved(place); };
 }
 
-void TableAccessibility::FocusHidden() {
-    if (!focus_) return;
-    focus_.reset();
-    if (QAccessible::isActive()) {
-        QAccessibleEvent event(&surface_, QAccessible::Focus);
-        QAccessible::updateAccessibility(&event);
-    }
+std::optional<Place> TableAccessibility::focus() const {
+    if (!keys_ || !keys_->FocusShown()) return std::nullopt;
+    return keys_->Focus();
+}
+
+void TableAccessibility::FocusMoved(Place place) {
+    if (QAccessible::isActive()) Tell(PlaceInterface(IndexOf(place)), QAccessible::Focus);
 }
 
 }  // namespace tarvo

@@ -22,6 +22,7 @@ class QWidget;
 namespace tarvo {
 
 class CardWidget;
+class KeyboardPlay;
 class TableSurface;
 
 class TableAccessibility {
@@ -44,15 +45,17 @@ class TableAccessibility {
     // After every handler: tells of names that changed, the stock shown or
     // hidden, and announces what happened on the table.
     void TableChanged();
-    // The keyboard focus moved to a place, or was put away (a mouse press).
+    // Reports the keyboard's focus as it moves, and takes it for the focused state.
+    void FollowKeyboard(KeyboardPlay& keys);
+    // The keyboard focus moved to a place.
     void FocusMoved(Place place);
-    void FocusHidden();
 
     // The owner of a table surface, or null.
     static TableAccessibility* For(const QWidget* surface);
     const Table& table() const { return table_; }
     TableSurface& surface() const { return surface_; }
-    std::optional<Place> focus() const { return focus_; }
+    // The place the keyboard's focus is shown on, if any.
+    std::optional<Place> focus() const;
     const QString& LastAnnouncement() const { return announcement_; }
     // Accessible children of the surface, registered when first asked for.
     QAccessibleInterface* PlaceInterface(int i);
@@ -65,7 +68,7 @@ class TableAccessibility {
     const Table& table_;
     TableSurface& surface_;
     const std::array<CardWidget*, 41>& cards_;
-    std::optional<Place> focus_;
+    const KeyboardPlay* keys_ = nullptr;
     QString announcement_;
     std::array<QAccessibleInterface*, kPlaceCount> places_{};
     QAccessibleInterface* news_ = nullptr;

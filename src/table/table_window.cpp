@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/form1.h"
+#include "table/keyboard_window.h"
 #include "table/table_accessible.h"
 #include "table/table_surface.h"
 
@@ -92,6 +93,7 @@ void Form1::mazzo_Click() {
 void Form1::GestureBrokenOff() {
     gestures_.BreakOff();
     SyncCards();
+    if (keyboard_) keyboard_->Settle();
 }
 
 void Form1::HideMazzo() {

@@ -12,13 +12,9 @@ import re
 import subprocess
 import sys
 import time
-import unittest
 
 from tarvo_e2e import (HUMAN_CLICK_GAP_S, STOCK, GameTestCase, main, value_of,
                        wait_until)
-
-# Switched on once keyboard play is in the game: the focus is then moved with keys.
-KEYBOARD_FOCUS = False
 
 SUITS = ["Denari", "Coppe", "Bastoni", "Spade"]
 ON_STOCK = (STOCK[0] + 32, STOCK[1] + 60)
@@ -198,22 +194,34 @@ class AccessibleTest(GameTestCase):
         print("AT-SPI events after a stock click: %s" % sorted({e[:2] for e in self.events}),
               file=sys.stderr)
 
-    @unittest.skipUnless(KEYBOARD_FOCUS, "keyboard play is not in this build yet")
-    def test_the_focus_is_reported_as_the_keys_move_it(self):
+    def test_the_keys_move_the_focus_and_the_names_follow(self):
         game = self.start_accessible_game()
         game.start_dealt()
         self.table_of(game)
-        self.listen("object:state-changed:focused", "focus:")
+        self.listen("object:state-changed:focused", "focus:",
+                    "object:property-change:accessible-name")
         self.pump(0.5)
-        game.key("Tab")  # the first Tab after the deal goes to the stock
-        self.assertTrue(self.wait_event(
-            lambda e: e[0] == "object:state-changed:focused" and e[3] == 1
-            and e[2] == "Stock, 12 cards left"), self.events)
-        game.key("shift+Tab")
-        self.assertTrue(self.wait_event(
-            lambda e: e[0] == "object:state-changed:focused" and e[3] == 1
-            and re.match(r"(Stock pile|.* foundation|Column 7),", e[2])), self.events)
 
+        def focused(pattern):
+            return lambda e: (e[0] == "object:state-changed:focused" and e[3] == 1
+                              and re.fullmatch(pattern, e[2]))
+
+        game.key("Tab")  # the first Tab after the deal goes to the stock
+        self.assertTrue(self.wait_event(focused(r"Stock, 12 cards left")), self.events)
+        self.assertTrue(any(e[0] == "focus:" for e in self.events), self.events)
+        self.events.clear()
+        game.key("Return")  # turns a card; the focused stock's name follows
+        self.assertTrue(self.wait_event(
+            lambda e: e[0] == "object:property-change:accessible-name" and e[1] == "push button"
+            and e[2] == "Stock, 11 cards left"), self.events)
+        self.events.clear()
+        game.key("shift+Tab")  # back to the pile, or past an ace gone up to column 7
+        self.assertTrue(self.wait_event(
+            focused(r"Stock pile, 1 card, top .*|Column 7, .*")), self.events)
+        self.events.clear()
+        game.key("Left")
+        self.assertTrue(self.wait_event(focused(r"(Column [1-7]|\w+ foundation), .*")),
+                        self.events)
 
 if __name__ == "__main__":
     main()
