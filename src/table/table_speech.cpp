@@ -137,16 +137,19 @@ TableSnapshot Snapshot(const Table& t) {
 
 std::string Announcement(const TableSnapshot& before, const Table& now) {
     const TableSnapshot after = Snapshot(now);
+    // Play never puts more than one card on the columns at once, nor a card
+    // back into the stock: only a new game does, first putting the cards
+    // away (said when they are dealt), then dealing.
     int intoColumns = 0;
+    bool putAway = false;
     for (int16_t id = 1; id <= kCardCount; ++id) {
-        const Where& from = before.cards[id];
         const Where& to = after.cards[id];
-        if (from == to) continue;
-        // Play never puts a card back into the stock nor more than one card on
-        // the columns at once: only a deal does.
-        if (to.at == At::Stock) return "New game";
-        if (to.at == At::Column && ++intoColumns > 1) return "New game";
+        if (before.cards[id] == to) continue;
+        intoColumns += to.at == At::Column ? 1 : 0;
+        putAway = putAway || to.at == At::Stock;
     }
+    if (intoColumns > 1) return "New game";
+    if (putAway) return "";
 
     std::vector<std::string> said;
     std::vector<std::string> acesUp;
