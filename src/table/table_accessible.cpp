@@ -302,8 +302,11 @@ void TableAccessibility::TableChanged() {
         }
         cardShown_[id] = shown;
     }
-    const std::string said = tell ? Announcement(snapshot_, table_) : std::string();
+    const int16_t carried = keys_ ? keys_->HeldCard() : 0;
+    const std::string said =
+        tell ? Announcement(snapshot_, table_, {carried_, carried}) : std::string();
     snapshot_ = Snapshot(table_);
+    carried_ = carried;
     if (!said.empty()) Announce(said);
 }
 

@@ -78,6 +78,7 @@ class TableAccessibility {
     std::array<bool, 41> cardShown_{};
     bool stockShown_ = false;
     TableSnapshot snapshot_;
+    int16_t carried_ = 0;
 };
 
 }  // namespace tarvo

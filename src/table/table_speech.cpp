@@ -74,6 +74,20 @@ std::string StockLeft(const Table& t) {
     return left == 0 ? "the stock is empty" : std::to_string(left) + " left in the stock";
 }
 
+std::string PlaceOf(const Where& w) {
+    switch (w.at) {
+        case At::Column:
+            return "column " + std::to_string(w.index);
+        case At::Foundation:
+            return "the " + FoundationName(w.index);
+        case At::Pile:
+            return "the stock pile";
+        case At::Stock:
+            break;
+    }
+    return "the stock";
+}
+
 // The card a move put on a column, and what it lies on.
 std::string ToColumn(const Table& t, int16_t id, int16_t col) {
     const int16_t h = t.ColumnHeight(col);
@@ -135,7 +149,7 @@ TableSnapshot Snapshot(const Table& t) {
     return s;
 }
 
-std::string Announcement(const TableSnapshot& before, const Table& now) {
+std::string Announcement(const TableSnapshot& before, const Table& now, Carried carried) {
     const TableSnapshot after = Snapshot(now);
     // Play never puts more than one card on the columns at once, nor a card
     // back into the stock: only a new game does, first putting the cards
@@ -152,6 +166,13 @@ std::string Announcement(const TableSnapshot& before, const Table& now) {
     if (putAway) return "";
 
     std::vector<std::string> said;
+    if (carried.now != 0 && carried.now != carried.before)
+        said.push_back("Picked up " + CardName(carried.now));
+    if (carried.before != 0 && carried.now == 0 &&
+        after.cards[carried.before] == before.cards[carried.before]) {
+        said.push_back(CardName(carried.before) + " goes back to " +
+                       PlaceOf(before.cards[carried.before]));
+    }
     std::vector<std::string> acesUp;
     std::set<std::pair<int, int>> leftPlaces;  // (kind, index), in table order
     for (int16_t id = 1; id <= kCardCount; ++id) {

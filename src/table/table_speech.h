@@ -45,9 +45,17 @@ struct TableSnapshot {
 
 TableSnapshot Snapshot(const Table& table);
 
+// The card the keyboard carries (0 for none), before and now: a screen
+// reader cannot see a card being lifted or going back.
+struct Carried {
+    int16_t before = 0;
+    int16_t now = 0;
+};
+
 // One sentence or a few for what happened between the snapshot and the
 // table now: "New game", a move and what it uncovered, a turned card, an
-// ace going up, the won game. Empty when nothing the player sees changed.
-std::string Announcement(const TableSnapshot& before, const Table& now);
+// ace going up, the won game, a card the keyboard picked up or that went
+// back. Empty when nothing the player sees changed.
+std::string Announcement(const TableSnapshot& before, const Table& now, Carried carried = {});
 
 }  // namespace tarvo

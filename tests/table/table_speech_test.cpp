@@ -86,6 +86,7 @@ TEST(Speech, EachHandlerIsAnnouncedByWhatItChanged) {
         std::vector<int16_t> stock;
         Act act;
         const char* said;
+        Carried carried{};
     } cases[] = {
         {"a move onto a card",
          "c1: 34 2 | c3: 23",
@@ -115,6 +116,27 @@ TEST(Speech, EachHandlerIsAnnouncedByWhatItChanged) {
              m.Move(150, 60);
          },
          ""},
+        {"a card the keys pick up",
+         "c1: 34 2 | c3: 23",
+         {},
+         [](Table&, TableMouse& m) {
+             m.Press(kLeftButton, 30, 40);
+             m.Move(36, 46);
+         },
+         "Picked up 2 of Denari",
+         {0, 2}},
+        {"a card the keys drop where it is refused",
+         "c1: 34 2 | c3: 24",
+         {},
+         [](Table&, TableMouse& m) { m.DragTo(2, 150, 60); },
+         "2 of Denari goes back to column 1",
+         {2, 0}},
+        {"a card the keys drop where it goes",
+         "c1: 34 2 | c3: 23",
+         {},
+         [](Table&, TableMouse& m) { m.DragTo(2, 150, 60); },
+         "2 of Denari to column 3, on 3 of Bastoni. Column 1 shows 4 of Spade",
+         {2, 0}},
         {"a turned card",
          "c1: 24",
          {39, 40},
@@ -147,7 +169,7 @@ TEST(Speech, EachHandlerIsAnnouncedByWhatItChanged) {
         TableMouse m(t);
         const TableSnapshot before = Snapshot(t);
         c.act(t, m);
-        EXPECT_EQ(Announcement(before, t), c.said);
+        EXPECT_EQ(Announcement(before, t, c.carried), c.said);
     }
 }
 
