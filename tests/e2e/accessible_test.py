@@ -193,6 +193,9 @@ class AccessibleTest(GameTestCase):
             time.sleep(HUMAN_CLICK_GAP_S)
         print("AT-SPI events after a stock click: %s" % sorted({e[:2] for e in self.events}),
               file=sys.stderr)
+        # The accessible objects go with the window, cleanly, while someone listens.
+        game.close_button()
+        self.assertEqual(game.wait_exit(), 0, game.stderr_text())
 
     def test_the_keys_move_the_focus_and_the_names_follow(self):
         game = self.start_accessible_game()
