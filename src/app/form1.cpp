@@ -5,6 +5,8 @@
 #include <QPointer>
 
 #include "table/card_pictures.h"
+#include "table/keyboard_window.h"
+#include "table/table_accessible.h"
 #include "table/table_surface.h"
 #include "ui/text_panel.h"
 
@@ -19,6 +21,7 @@ const QString kPublisher = QStringLiteral("Quattro Semi");
 Form1::Form1() : Form1(Options{}) {}
 
 Form1::Form1(Options options) : options_(std::move(options)) {
+    TableAccessibility::InstallFactory();
     setWindowTitle(kPublisher + QStringLiteral(" - Tarvo"));
     // Qualified: inside the class, plain windowIcon() is QWidget's own, still empty.
     setWindowIcon(tarvo::windowIcon());
@@ -51,6 +54,7 @@ Form1::Form1(Options options) : options_(std::move(options)) {
         Carta[i]->move(hidden);
         shownAt_[i] = hidden;
     }
+    accessibility_ = std::make_unique<TableAccessibility>(table_, *surface_, Carta);
     BuildPanels();
     BuildMenus();
     table_.Finale = [this] { Finale(); };
@@ -59,6 +63,8 @@ Form1::Form1(Options options) : options_(std::move(options)) {
     // Presses and releases anywhere tell whether a card still has the pointer.
     qApp->installEventFilter(this);
     Form_Load();
+    keyboard_ = std::make_unique<TableKeyboard>(*this);
+    accessibility_->FollowKeyboard(Keyboard());
     // Mapped at its size and place from the start, not moved there after.
     SizeAndCentre();
 }

@@ -15,6 +15,7 @@
 #include "model/table.h"
 #include "table/card_gestures.h"
 #include "table/card_widget.h"
+#include "table/keyboard_play.h"
 
 class QAction;
 class QEventLoop;
@@ -22,6 +23,8 @@ class QMenu;
 
 namespace tarvo {
 
+class TableAccessibility;
+class TableKeyboard;
 class TableSurface;
 class TextPanel;
 
@@ -47,6 +50,11 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     MciDevice& MMCw() { return sound_->wave(); }
     bool Unloaded() const { return unloaded_; }
     TableSurface* Surface() const { return surface_; }
+    // The table for assistive technology; the keyboard focus reports to it.
+    TableAccessibility& Accessibility() const { return *accessibility_; }
+    const CardGestures& Gestures() const { return gestures_; }
+    // The keyboard's focus on the table and its pick-up; onFocusMoved is free to hook.
+    KeyboardPlay& Keyboard();
 
     // Widgets, by the names the handlers use.
     std::array<CardWidget*, 41> Carta{};
@@ -134,12 +142,14 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     std::unique_ptr<SoundDevices> sound_;
     CardGestures gestures_{table_, *this};
     TableSurface* surface_ = nullptr;
+    std::unique_ptr<TableAccessibility> accessibility_;
     std::array<QPoint, 41> shownAt_{};
     std::array<unsigned, 41> shownZ_{};
     bool activated_ = false;
     bool unloaded_ = false;
     QEventLoop* pause_ = nullptr;
     QSize frameExtra_;
+    std::unique_ptr<TableKeyboard> keyboard_;
 };
 
 }  // namespace tarvo

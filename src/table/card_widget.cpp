@@ -3,21 +3,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "model/card.h"
 #include "table/card_pictures.h"
 #include "table/press_history.h"
+#include "table/table_speech.h"
 
 namespace tarvo {
-
-namespace {
-
-const char* const kSuitNames[] = {"", "Denari", "Coppe", "Bastoni", "Spade"};
-
-QString SpokenName(int16_t id) {
-    return QStringLiteral("%1 of %2").arg(valueOf(id)).arg(QLatin1String(kSuitNames[suitOf(id)]));
-}
-
-}  // namespace
 
 int16_t ButtonCode(Qt::MouseButton button) {
     switch (button) {
@@ -49,7 +39,7 @@ int16_t ShiftCode(Qt::KeyboardModifiers modifiers) {
 CardWidget::CardWidget(int16_t id, CardMouseHandlers& handlers, QWidget* parent)
     : QWidget(parent), id_(id), handlers_(handlers) {
     setObjectName(QStringLiteral("Carta%1").arg(id));
-    setAccessibleName(SpokenName(id));
+    setAccessibleName(QString::fromStdString(CardName(id)));
     setFixedSize(kCardWidgetWidthPx, kCardWidgetHeightPx);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Moves with no button held do nothing; no need to ask for them.

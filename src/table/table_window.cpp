@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "app/form1.h"
+#include "table/keyboard_window.h"
+#include "table/table_accessible.h"
 #include "table/table_surface.h"
 
 namespace tarvo {
@@ -52,6 +54,7 @@ void Form1::SyncCards() {
         Carta[raised[k]]->raise();
         shownZ_[raised[k]] = table_.Carta[raised[k]].Z;
     }
+    accessibility_->TableChanged();
 }
 
 // While a gesture holds a card, the pointer is captured by it: every later
@@ -114,6 +117,7 @@ void Form1::mazzo_Click() {
 void Form1::GestureBrokenOff() {
     gestures_.BreakOff();
     SyncCards();
+    if (keyboard_) keyboard_->Settle();
 }
 
 void Form1::HideMazzo() {

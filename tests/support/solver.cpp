@@ -95,6 +95,17 @@ bool Searcher::Win(const Table& t, int depth) {
     return false;
 }
 
+WinnableDeal FindWinnableDeal(double base, int tries, int budget) {
+    for (int s = 1; s <= tries; ++s) {
+        Table t;
+        t.TimeOfDay = [when = base + s] { return when; };
+        t.Mescola();
+        Searcher searcher(budget);
+        if (searcher.Win(t)) return {base + s, searcher.line};
+    }
+    return {};
+}
+
 std::string Searcher::Key(const Table& t) {
     return std::string(reinterpret_cast<const char*>(t.Columns), sizeof t.Columns) +
            std::string(reinterpret_cast<const char*>(t.FoundTop), sizeof t.FoundTop) +

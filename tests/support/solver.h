@@ -53,4 +53,12 @@ class Searcher {
     std::set<std::string> seen_;
 };
 
+// The first deal from time of day `base` + 1, + 2, ... that the searcher wins,
+// with its line; an empty line when none of `tries` deals is won.
+struct WinnableDeal {
+    double timeOfDay = 0;
+    std::vector<Move> line;
+};
+WinnableDeal FindWinnableDeal(double base, int tries, int budget);
+
 }  // namespace tarvo::testing

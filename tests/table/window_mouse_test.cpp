@@ -355,18 +355,7 @@ class WindowMouseTest : public QObject {
     // A whole game won with the mouse alone: a line found by a searching
     // player is played with clicks, double clicks and drags.
     void winAGameWithTheMouse() {
-        double seed = 0;
-        std::vector<testing::Move> line;
-        for (int s = 1; s < 200 && line.empty(); ++s) {
-            Table t;
-            t.TimeOfDay = [s] { return 3600.0 + s; };
-            t.Mescola();
-            testing::Searcher searcher(1500);
-            if (searcher.Win(t)) {
-                line = searcher.line;
-                seed = 3600.0 + s;
-            }
-        }
+        const auto [seed, line] = testing::FindWinnableDeal(3600, 199, 1500);
         QVERIFY(!line.empty());
         auto form = OpenWindow(seed);
         int wins = 0;

@@ -1,0 +1,39 @@
+#include "table/focus_ring.h"
+
+#include <QPainter>
+
+namespace tarvo {
+
+namespace {
+
+void Frame(QPainter& p, const QRect& r, int width, const QColor& colour) {
+    p.fillRect(r.x(), r.y(), r.width(), width, colour);
+    p.fillRect(r.x(), r.bottom() - width + 1, r.width(), width, colour);
+    p.fillRect(r.x(), r.y(), width, r.height(), colour);
+    p.fillRect(r.right() - width + 1, r.y(), width, r.height(), colour);
+}
+
+}  // namespace
+
+FocusRing::FocusRing(QWidget* table) : QWidget(table) {
+    setObjectName(QStringLiteral("FocusRing"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    hide();
+}
+
+void FocusRing::Ring(const QRect& card) {
+    const QRect r = card.adjusted(-kFocusRingPx, -kFocusRingPx, kFocusRingPx, kFocusRingPx);
+    if (r != geometry()) setGeometry(r);
+}
+
+void FocusRing::paintEvent(QPaintEvent*) {
+    // Only the frame is painted: the card inside shows through.
+    QPainter p(this);
+    const QRect r = rect();
+    Frame(p, r, 1, Qt::black);
+    Frame(p, r.adjusted(1, 1, -1, -1), 2, QColor(kFocusYellow));
+    Frame(p, r.adjusted(3, 3, -3, -3), 1, Qt::black);
+}
+
+}  // namespace tarvo

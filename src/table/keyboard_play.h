@@ -1,0 +1,100 @@
+#pragma once
+// Playing from the keyboard, decided on the Table alone. A focus moves over
+// the places of the table; each action key becomes the calls a mouse would
+// make on the very same handlers, with a pointer placed so that the release's
+// hit test lands on the place the player chose.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "model/table.h"
+#include "table/card_gestures.h"
+#include "table/table_places.h"
+
+namespace tarvo {
+
+// The handlers the mouse drives: the card notifications, the stock's click,
+// and the end of a gesture the platform broke off.
+class TableHandlers {
+  public:
+    virtual ~TableHandlers() = default;
+    virtual void Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X,
+                                 float Y) = 0;
+    virtual void Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X,
+                                 float Y) = 0;
+    virtual void Carta_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) = 0;
+    virtual void Carta_Click(int16_t Index) = 0;
+    virtual void Carta_DblClick(int16_t Index) = 0;
+    virtual void mazzo_Click() = 0;
+    virtual void GestureBrokenOff() = 0;
+    virtual bool MazzoShown() const = 0;
+};
+
+enum class TableKey : uint8_t { Tab, BackTab, Left, Right, Up, Down, Return, Space, Escape };
+
+// A keyboard-held card lies this far right of and below its drop place, so it
+// reads as lifted; the release's hit test still finds that place.
+constexpr float kLiftPx = 6;
+// Where the keyboard's "pointer" holds a card, inside its border.
+constexpr float kKeyGrabXPx = 31;
+constexpr float kKeyGrabYPx = 50;
+
+// The place an arrow or Tab goes to from `from` among `places` (table order).
+// Tab and BackTab cycle; an arrow takes the nearest place lying that way,
+// sideways distance counting double (up and down only within a narrow
+// cone). `from` need not be among `places` (it may have just gone away).
+// Returns `from` when nothing lies that way.
+Place NextPlace(const std::vector<Place>& places, Place from, TableKey key);
+
+class KeyboardPlay {
+  public:
+    KeyboardPlay(const Table& table, const CardGestures& gestures, TableHandlers& handlers)
+        : t_(table), gestures_(gestures), h_(handlers) {}
+
+    // A table key pressed. The first key while the focus is not shown only
+    // shows it (on the stock the first time); a key during a mouse gesture
+    // only ends that gesture.
+    void Key(TableKey key);
+    // A mouse press anywhere on the window: it ends a keyboard pick-up as a
+    // lost grab would and hides the focus.
+    void MousePressed();
+    // Puts the focus back on a place that exists, after the table changed
+    // without a key (a new deal, a gesture broken off).
+    void Settle();
+
+    // For the focus ring and the accessible names.
+    std::optional<Place> Focus() const { return focus_; }
+    bool FocusShown() const { return shown_ && focus_.has_value(); }
+    // The card held by a keyboard pick-up, 0 when none.
+    int16_t HeldCard() const;
+    bool Holding() const { return HeldCard() != 0; }
+    // Called whenever the focus moves to a place (also when it is first shown).
+    std::function<void(Place)> onFocusMoved;
+
+    // Where the places can be reached now: the focusable places, or while a
+    // card is held the drop targets (the columns, then the foundation strip
+    // as the held card's own foundation).
+    std::vector<Place> Places() const;
+
+  private:
+    void MoveFocus(Place to);
+    void Act(TableKey key);
+    void PickUp(int16_t card);
+    void FollowFocus();
+    void Drop();
+    void ReturnHome();
+    // The table position the held card is carried to over `target`.
+    void SpotFor(Place target, float& left, float& top) const;
+
+    const Table& t_;
+    const CardGestures& gestures_;
+    TableHandlers& h_;
+    std::optional<Place> focus_;
+    bool shown_ = false;
+    int16_t held_ = 0;
+    Place origin_;  // where the held card was taken from
+};
+
+}  // namespace tarvo

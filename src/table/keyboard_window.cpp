@@ -1,0 +1,169 @@
+#include "table/keyboard_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <optional>
+
+#include "app/form1.h"
+#include "table/focus_ring.h"
+#include "table/table_surface.h"
+#include "ui/text_panel.h"
+
+namespace tarvo {
+
+namespace {
+
+// The keys that play on the table; with Ctrl, Alt or Meta they belong to
+// someone else (the menus' access keys among them).
+std::optional<TableKey> TableKeyOf(const QKeyEvent& e) {
+    if (e.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return {};
+    const bool shift = e.modifiers() & Qt::ShiftModifier;
+    switch (e.key()) {
+        case Qt::Key_Tab:
+            return shift ? TableKey::BackTab : TableKey::Tab;
+        case Qt::Key_Backtab:
+            return TableKey::BackTab;
+        case Qt::Key_Left:
+            return TableKey::Left;
+        case Qt::Key_Right:
+            return TableKey::Right;
+        case Qt::Key_Up:
+            return TableKey::Up;
+        case Qt::Key_Down:
+            return TableKey::Down;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return TableKey::Return;
+        case Qt::Key_Space:
+            return TableKey::Space;
+        case Qt::Key_Escape:
+            return TableKey::Escape;
+        default:
+            return {};
+    }
+}
+
+QRect CardRect(float left, float top) {
+    return QRect(qRound(left), qRound(top), kCardWidgetWidthPx, kCardWidgetHeightPx);
+}
+
+}  // namespace
+
+TableKeyboard::TableKeyboard(Form1& form)
+    : form_(form),
+      play_(form.table(), form.Gestures(), *this),
+      ring_(new FocusRing(form.Surface())) {
+    // Keys reach the window itself: nothing on the table takes the focus.
+    form_.installEventFilter(this);
+    // Presses anywhere on the window, looked at before they are handled.
+    form_.Surface()->installEventFilter(this);
+    form_.menuBar()->installEventFilter(this);
+    for (int16_t i = 1; i <= kCardCount; ++i)
+        form_.Carta[i]->installEventFilter(this);
+    for (QWidget* panel : {form_.Text2, form_.Text3, form_.Text4})
+        panel->installEventFilter(this);
+    // Connected after the menu's own handler: runs once the new deal is laid.
+    connect(form_.Nuova, &QAction::triggered, this, [this] { Settle(); });
+}
+
+KeyboardPlay& Form1::Keyboard() {
+    return keyboard_->Play();
+}
+
+void TableKeyboard::Settle() {
+    play_.Settle();
+    ShowFocus();
+}
+
+bool TableKeyboard::eventFilter(QObject* watched, QEvent* e) {
+    switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (play_.Holding() || play_.FocusShown()) {
+                play_.MousePressed();
+                ShowFocus();
+            }
+            return false;
+        case QEvent::KeyPress:
+            return watched == &form_ && TableKeyPressed(static_cast<QKeyEvent*>(e));
+        default:
+            return false;
+    }
+}
+
+bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
+    const std::optional<TableKey> key = TableKeyOf(*e);
+    // Not before the first deal, and not while a menu has the keyboard.
+    if (!key || !form_.Nuova->isEnabled() || QApplication::activePopupWidget()) return false;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus != &form_) return false;
+    if (QGuiApplication::mouseButtons() != Qt::NoButton && !play_.Holding()) {
+        // A hand still on the mouse: the key ends its gesture, and that is all.
+        if (form_.Gestures().HeldButtons() != 0) form_.GestureBrokenOff();
+        return true;
+    }
+    play_.Key(*key);
+    ShowFocus();
+    return true;
+}
+
+void TableKeyboard::ShowFocus() {
+    const std::optional<Place> place = play_.Focus();
+    if (!play_.FocusShown() || !place) {
+        ring_->hide();
+        return;
+    }
+    const Table& t = form_.table();
+    const int16_t card = play_.Holding() ? play_.HeldCard() : TopCard(t, *place);
+    if (card != 0) {
+        ring_->Ring(CardRect(t.Carta[card].Left, t.Carta[card].Top));
+    } else if (place->kind == PlaceKind::Column) {
+        ring_->Ring(CardRect(columnLeftPx(place->index), 0));
+    } else {
+        ring_->Ring(form_.Surface()->Mazzo());
+    }
+    ring_->show();
+    // Over every card, under a panel that is shown.
+    ring_->raise();
+    for (QWidget* panel : {form_.Text2, form_.Text3, form_.Text4}) {
+        if (panel->isVisible()) ring_->stackUnder(panel);
+    }
+}
+
+void TableKeyboard::Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X,
+                                    float Y) {
+    form_.Carta_MouseDown(Index, Button, Shift, X, Y);
+}
+
+void TableKeyboard::Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X,
+                                    float Y) {
+    form_.Carta_MouseMove(Index, Button, Shift, X, Y);
+}
+
+void TableKeyboard::Carta_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {
+    form_.Carta_MouseUp(Index, Button, Shift, X, Y);
+}
+
+void TableKeyboard::Carta_Click(int16_t Index) {
+    form_.Carta_Click(Index);
+}
+
+void TableKeyboard::Carta_DblClick(int16_t Index) {
+    form_.Carta_DblClick(Index);
+}
+
+void TableKeyboard::mazzo_Click() {
+    form_.mazzo_Click();
+}
+
+void TableKeyboard::GestureBrokenOff() {
+    form_.GestureBrokenOff();
+}
+
+bool TableKeyboard::MazzoShown() const {
+    return form_.Surface()->MazzoShown();
+}
+
+}  // namespace tarvo

@@ -1,0 +1,334 @@
+#include "table/table_accessible.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QWidget>
+#include <QWindow>
+#include <algorithm>
+#include <vector>
+
+#include "model/card.h"
+#include "table/card_widget.h"
+#include "table/keyboard_play.h"
+#include "table/table_surface.h"
+
+namespace tarvo {
+
+namespace {
+
+std::vector<TableAccessibility*>& Owners() {
+    static std::vector<TableAccessibility*> owners;
+    return owners;
+}
+
+void Tell(QAccessibleInterface* iface, QAccessible::Event type) {
+    QAccessibleEvent event(iface, type);
+    QAccessible::updateAccessibility(&event);
+}
+
+QRect CardRect(float left, float top, int extraRows = 0) {
+    return QRect(qRound(left), qRound(top), kCardWidgetWidthPx,
+                 kCardWidgetHeightPx + extraRows * static_cast<int>(kRowPitchPx));
+}
+
+// The part of the table a place covers, in table pixels.
+QRect PlaceRect(const TableAccessibility& owner, Place place) {
+    switch (place.kind) {
+        case PlaceKind::Column: {
+            const int rows = std::max<int>(owner.table().ColumnHeight(place.index), 1);
+            return CardRect(columnLeftPx(place.index), 0, rows - 1);
+        }
+        case PlaceKind::Foundation:
+            return CardRect(kFoundationLeftPx, foundationTopPx(place.index));
+        case PlaceKind::StockPile:
+            return CardRect(kStockPileLeftPx, kStockPileTopPx);
+        case PlaceKind::Stock:
+            return owner.surface().Mazzo();
+    }
+    return {};
+}
+
+// Interfaces that belong to the table, not to a widget: valid as long as
+// their owner, which unregisters them before it goes.
+class TableChild : public QAccessibleInterface {
+  public:
+    explicit TableChild(TableAccessibility& owner) : owner_(owner) {}
+
+    bool isValid() const override { return true; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return owner_.surface().window()->windowHandle(); }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(&owner_.surface());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    void setText(QAccessible::Text, const QString&) override {}
+
+  protected:
+    QRect OnScreen(const QRect& r) const {
+        return QRect(owner_.surface().mapToGlobal(r.topLeft()), r.size());
+    }
+    // The places mean nothing before the first layout (the title pause).
+    bool LaidOut() const { return owner_.surface().StripShown(); }
+
+    TableAccessibility& owner_;
+};
+
+class PlaceAccessible final : public TableChild {
+  public:
+    PlaceAccessible(TableAccessibility& owner, Place place) : TableChild(owner), place_(place) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name) return {};
+        return QString::fromStdString(PlaceName(owner_.table(), place_));
+    }
+    QRect rect() const override { return OnScreen(PlaceRect(owner_, place_)); }
+    // The stock is clicked to turn a card; the other places hold cards.
+    QAccessible::Role role() const override {
+        return place_.kind == PlaceKind::Stock ? QAccessible::Button : QAccessible::Grouping;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        const bool stockShown = owner_.surface().MazzoShown();
+        const std::vector<Place> focusable = FocusablePlaces(owner_.table(), stockShown);
+        s.focusable =
+            LaidOut() && std::find(focusable.begin(), focusable.end(), place_) != focusable.end();
+        s.focused = owner_.focus() == place_;
+        s.invisible = !LaidOut() || (place_.kind == PlaceKind::Stock && !stockShown);
+        s.offscreen = s.invisible;
+        return s;
+    }
+
+  private:
+    Place place_;
+};
+
+// Carries the announcements: assistive technology speaks a notification as it
+// is shown, so each new text is shown anew.
+class NewsAccessible final : public TableChild {
+  public:
+    using TableChild::TableChild;
+
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name ? owner_.LastAnnouncement() : QString();
+    }
+    QRect rect() const override { return OnScreen(QRect(0, 0, 1, 1)); }
+    QAccessible::Role role() const override { return QAccessible::Notification; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        s.invisible = owner_.LastAnnouncement().isEmpty();
+        return s;
+    }
+};
+
+// The surface: its places and the notification first, then its widgets.
+class SurfaceAccessible final : public QAccessibleWidget {
+  public:
+    explicit SurfaceAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Pane) {}
+
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name ? QStringLiteral("Table") : QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return Extra() + QAccessibleWidget::childCount(); }
+    QAccessibleInterface* child(int i) const override {
+        TableAccessibility* owner = Owner();
+        if (i < 0 || !owner) return QAccessibleWidget::child(i);
+        if (i < TableAccessibility::kPlaceCount) return owner->PlaceInterface(i);
+        if (i == TableAccessibility::kPlaceCount) return owner->NewsInterface();
+        return QAccessibleWidget::child(i - Extra());
+    }
+    int indexOfChild(const QAccessibleInterface* iface) const override {
+        if (TableAccessibility* owner = Owner(); owner && owner->Owns(iface)) {
+            for (int i = 0; i < Extra(); ++i) {
+                if (child(i) == iface) return i;
+            }
+        }
+        const int i = QAccessibleWidget::indexOfChild(iface);
+        return i < 0 ? i : i + Extra();
+    }
+    QAccessibleInterface* focusChild() const override {
+        TableAccessibility* owner = Owner();
+        if (owner && owner->focus())
+            return owner->PlaceInterface(TableAccessibility::IndexOf(*owner->focus()));
+        return QAccessibleWidget::focusChild();
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        if (QAccessibleInterface* w = QAccessibleWidget::childAt(x, y)) return w;
+        for (int i = 0; Owner() && i < TableAccessibility::kPlaceCount; ++i) {
+            QAccessibleInterface* place = child(i);
+            if (place->rect().contains(x, y)) return place;
+        }
+        return nullptr;
+    }
+
+  private:
+    TableAccessibility* Owner() const { return TableAccessibility::For(widget()); }
+    int Extra() const { return Owner() ? TableAccessibility::kPlaceCount + 1 : 0; }
+};
+
+class CardAccessible final : public QAccessibleWidget {
+  public:
+    explicit CardAccessible(CardWidget* w) : QAccessibleWidget(w, QAccessible::Graphic) {}
+
+    QString text(QAccessible::Text t) const override {
+        const TableAccessibility* owner = TableAccessibility::For(widget()->parentWidget());
+        if (t != QAccessible::Name || !owner) return QAccessibleWidget::text(t);
+        return QString::fromStdString(CardSpokenName(owner->table(), Card()->id()));
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        // Cards wait in the stock, off the table, as widgets still shown.
+        const QWidget* table = widget()->parentWidget();
+        if (table && !table->rect().intersects(widget()->geometry())) {
+            s.invisible = true;
+            s.offscreen = true;
+        }
+        return s;
+    }
+
+  private:
+    const CardWidget* Card() const { return static_cast<const CardWidget*>(widget()); }
+};
+
+// Our widgets have no meta-object of their own: they are asked for as QWidget.
+QAccessibleInterface* TableFactory(const QString&, QObject* object) {
+    if (auto* card = dynamic_cast<CardWidget*>(object)) return new CardAccessible(card);
+    if (auto* surface = dynamic_cast<TableSurface*>(object)) return new SurfaceAccessible(surface);
+    return nullptr;
+}
+
+}  // namespace
+
+Place TableAccessibility::PlaceAt(int i) {
+    if (i < kColumnCount) return {PlaceKind::Column, static_cast<int16_t>(i + 1)};
+    if (i < kColumnCount + kSuitCount)
+        return {PlaceKind::Foundation, static_cast<int16_t>(i - kColumnCount + 1)};
+    return {i == kPlaceCount - 1 ? PlaceKind::Stock : PlaceKind::StockPile, 0};
+}
+
+int TableAccessibility::IndexOf(Place place) {
+    switch (place.kind) {
+        case PlaceKind::Column:
+            return place.index - 1;
+        case PlaceKind::Foundation:
+            return kColumnCount + place.index - 1;
+        case PlaceKind::StockPile:
+            return kPlaceCount - 2;
+        case PlaceKind::Stock:
+            return kPlaceCount - 1;
+    }
+    return 0;
+}
+
+void TableAccessibility::InstallFactory() {
+    static const bool installed = [] {
+        QAccessible::installFactory(TableFactory);
+        return true;
+    }();
+    (void)installed;
+}
+
+TableAccessibility::TableAccessibility(const Table& table, TableSurface& surface,
+                                       const std::array<CardWidget*, 41>& cards)
+    : table_(table), surface_(surface), cards_(cards) {
+    Owners().push_back(this);
+}
+
+TableAccessibility::~TableAccessibility() {
+    auto& owners = Owners();
+    owners.erase(std::remove(owners.begin(), owners.end(), this), owners.end());
+    for (QAccessibleInterface* place : places_) {
+        if (place) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(place));
+    }
+    if (news_) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(news_));
+}
+
+TableAccessibility* TableAccessibility::For(const QWidget* surface) {
+    for (TableAccessibility* owner : Owners()) {
+        if (&owner->surface_ == surface) return owner;
+    }
+    return nullptr;
+}
+
+QAccessibleInterface* TableAccessibility::PlaceInterface(int i) {
+    if (!places_[i]) {
+        places_[i] = new PlaceAccessible(*this, PlaceAt(i));
+        QAccessible::registerAccessibleInterface(places_[i]);
+    }
+    return places_[i];
+}
+
+QAccessibleInterface* TableAccessibility::NewsInterface() {
+    if (!news_) {
+        news_ = new NewsAccessible(*this);
+        QAccessible::registerAccessibleInterface(news_);
+    }
+    return news_;
+}
+
+bool TableAccessibility::Owns(const QAccessibleInterface* iface) const {
+    return iface &&
+           (iface == news_ || std::find(places_.begin(), places_.end(), iface) != places_.end());
+}
+
+void TableAccessibility::TableChanged() {
+    if (!QAccessible::isActive()) {
+        listening_ = false;
+        return;
+    }
+    // Whoever just started listening asks for the names; only changes from
+    // then on are told.
+    const bool tell = listening_;
+    listening_ = true;
+    for (int i = 0; i < kPlaceCount; ++i) {
+        std::string name = PlaceName(table_, PlaceAt(i));
+        if (tell && name != placeNames_[i]) Tell(PlaceInterface(i), QAccessible::NameChanged);
+        placeNames_[i] = std::move(name);
+    }
+    const bool stockShown = surface_.MazzoShown();
+    if (tell && stockShown != stockShown_) {
+        Tell(PlaceInterface(kPlaceCount - 1),
+             stockShown ? QAccessible::ObjectShow : QAccessible::ObjectHide);
+    }
+    stockShown_ = stockShown;
+    for (int16_t id = 1; id <= kCardCount; ++id) {
+        const bool shown = CardShown(table_, id);
+        if (tell && shown != cardShown_[id]) {
+            QAccessibleEvent event(cards_[id], QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&event);
+        }
+        cardShown_[id] = shown;
+    }
+    const int16_t carried = keys_ ? keys_->HeldCard() : 0;
+    const std::string said =
+        tell ? Announcement(snapshot_, table_, {carried_, carried}) : std::string();
+    snapshot_ = Snapshot(table_);
+    carried_ = carried;
+    if (!said.empty()) Announce(said);
+}
+
+void TableAccessibility::Announce(const std::string& text) {
+    announcement_ = QString::fromStdString(text);
+    QAccessibleInterface* news = NewsInterface();
+    Tell(news, QAccessible::NameChanged);
+    Tell(news, QAccessible::ObjectShow);
+}
+
+void TableAccessibility::FollowKeyboard(KeyboardPlay& keys) {
+    keys_ = &keys;
+    keys.onFocusMoved = [this](Place place) { FocusMoved(place); };
+}
+
+std::optional<Place> TableAccessibility::focus() const {
+    if (!keys_ || !keys_->FocusShown()) return std::nullopt;
+    return keys_->Focus();
+}
+
+void TableAccessibility::FocusMoved(Place place) {
+    if (QAccessible::isActive()) Tell(PlaceInterface(IndexOf(place)), QAccessible::Focus);
+}
+
+}  // namespace tarvo

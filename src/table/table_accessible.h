@@ -1,0 +1,84 @@
+#pragma once
+// The table as assistive technology sees it. The places are painted, not
+// widgets, so the table surface gets an accessible object of its own with one
+// child per place (the seven columns, the four foundations, the stock pile,
+// the stock) and a notification that carries what each handler did; the card
+// widgets stay accessible objects, named only while a player could read them.
+// Everything is computed from the table on demand, and nothing at all is done
+// while no assistive technology is listening.
+
+#include <QString>
+#include <array>
+#include <optional>
+#include <string>
+
+#include "model/table.h"
+#include "table/table_places.h"
+#include "table/table_speech.h"
+
+class QAccessibleInterface;
+class QWidget;
+
+namespace tarvo {
+
+class CardWidget;
+class KeyboardPlay;
+class TableSurface;
+
+class TableAccessibility {
+  public:
+    // The places in the order of the surface's accessible children.
+    static constexpr int kPlaceCount = 13;
+    static Place PlaceAt(int i);
+    static int IndexOf(Place place);
+
+    // Once, before the first card widget is made: it asks for its accessible
+    // object as soon as it is named.
+    static void InstallFactory();
+
+    TableAccessibility(const Table& table, TableSurface& surface,
+                       const std::array<CardWidget*, 41>& cards);
+    ~TableAccessibility();
+    TableAccessibility(const TableAccessibility&) = delete;
+    TableAccessibility& operator=(const TableAccessibility&) = delete;
+
+    // After every handler: tells of names that changed, the stock shown or
+    // hidden, and announces what happened on the table.
+    void TableChanged();
+    // Reports the keyboard's focus as it moves, and takes it for the focused state.
+    void FollowKeyboard(KeyboardPlay& keys);
+    // The keyboard focus moved to a place.
+    void FocusMoved(Place place);
+
+    // The owner of a table surface, or null.
+    static TableAccessibility* For(const QWidget* surface);
+    const Table& table() const { return table_; }
+    TableSurface& surface() const { return surface_; }
+    // The place the keyboard's focus is shown on, if any.
+    std::optional<Place> focus() const;
+    const QString& LastAnnouncement() const { return announcement_; }
+    // Accessible children of the surface, registered when first asked for.
+    QAccessibleInterface* PlaceInterface(int i);
+    QAccessibleInterface* NewsInterface();
+    bool Owns(const QAccessibleInterface* iface) const;
+
+  private:
+    void Announce(const std::string& text);
+
+    const Table& table_;
+    TableSurface& surface_;
+    const std::array<CardWidget*, 41>& cards_;
+    const KeyboardPlay* keys_ = nullptr;
+    QString announcement_;
+    std::array<QAccessibleInterface*, kPlaceCount> places_{};
+    QAccessibleInterface* news_ = nullptr;
+    // What assistive technology was last told, while it listens.
+    bool listening_ = false;
+    std::array<std::string, kPlaceCount> placeNames_;
+    std::array<bool, 41> cardShown_{};
+    bool stockShown_ = false;
+    TableSnapshot snapshot_;
+    int16_t carried_ = 0;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,230 @@
+#!/usr/bin/env python3
+"""The game as a screen reader meets it: the accessible tree read over AT-SPI
+from the running game on a private Xvfb, session bus and accessibility bus,
+checked against what the screen shows, and the events a move sends.
+
+Needs Debian's python3 with python3-pyatspi; the game is started with
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1, as a desktop with a screen reader on does.
+"""
+
+import os
+import re
+import subprocess
+import sys
+import time
+
+from tarvo_e2e import (HUMAN_CLICK_GAP_S, STOCK, GameTestCase, main, value_of,
+                       wait_until)
+
+SUITS = ["Denari", "Coppe", "Bastoni", "Spade"]
+ON_STOCK = (STOCK[0] + 32, STOCK[1] + 60)
+
+
+def card_name(card):
+    return "%d of %s" % (value_of(card), SUITS[(card - 1) // 10])
+
+
+class Buses:
+    """A private session bus with the accessibility bus started on it."""
+
+    def __init__(self, env):
+        self.bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env)
+        self.address = self.bus.stdout.readline().decode().strip()
+        if not self.address:
+            raise RuntimeError("the session bus did not start")
+        self.env = dict(env, DBUS_SESSION_BUS_ADDRESS=self.address)
+        # The game joins the accessibility bus only when it is there already.
+        subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
+                        "/org/a11y/bus", "org.a11y.Bus.GetAddress"],
+                       env=self.env, check=True, stdout=subprocess.DEVNULL, timeout=20)
+
+    def stop(self):
+        # The bus launcher and the registry end with the bus they hang on.
+        self.bus.terminate()
+        self.bus.wait(5)
+        self.bus.stdout.close()
+
+
+class AccessibleTest(GameTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.runtime = os.path.join(cls.workdir, "run")
+        os.mkdir(cls.runtime, 0o700)
+        cls.buses = Buses(dict(cls.xvfb.env, XDG_RUNTIME_DIR=cls.runtime, HOME=cls.workdir))
+        # The client library finds the buses through our environment.
+        os.environ.update(DISPLAY=cls.xvfb.display, DBUS_SESSION_BUS_ADDRESS=cls.buses.address,
+                          XDG_RUNTIME_DIR=cls.runtime)
+        global pyatspi, GLib
+        import pyatspi
+        from gi.repository import GLib
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.buses.stop()
+        super().tearDownClass()
+
+    def setUp(self):
+        self.events = []
+        self.listening = []
+
+    def tearDown(self):
+        for kinds in self.listening:
+            pyatspi.Registry.deregisterEventListener(self.record, *kinds)
+
+    # -- AT-SPI ----------------------------------------------------------------
+
+    def record(self, event):
+        try:
+            self.events.append((event.type, event.source.getRoleName(), event.source.name,
+                                event.detail1))
+        except Exception:  # the source may be gone already
+            pass
+
+    def listen(self, *kinds):
+        pyatspi.Registry.registerEventListener(self.record, *kinds)
+        self.listening.append(kinds)
+
+    def pump(self, seconds):
+        """Lets AT-SPI events come in for a while."""
+        context = GLib.MainContext.default()
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            if not context.iteration(False):
+                time.sleep(0.01)
+
+    def wait_event(self, predicate, timeout=5.0):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            self.pump(0.05)
+            if any(predicate(e) for e in self.events):
+                return True
+        return False
+
+    def start_accessible_game(self):
+        return self.start_game(extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+                                          "DBUS_SESSION_BUS_ADDRESS": self.buses.address})
+
+    def table_of(self, game):
+        """The accessible object of the table in the game's window."""
+        def find():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for app in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)):
+                if app is None or app.get_process_id() != game.proc.pid:
+                    continue
+                return pyatspi.findDescendant(app, lambda o: o.name == "Table"
+                                              and o.getRoleName() == "panel")
+            return None
+
+        table = wait_until(find, timeout=20, interval=0.2)
+        self.assertIsNotNone(table, "no accessible table in the game")
+        return table
+
+    @staticmethod
+    def children(table):
+        return [table.getChildAtIndex(i) for i in range(table.childCount)]
+
+    def places(self, table):
+        return {o.name.split(",")[0]: o for o in self.children(table)
+                if o.getRoleName() in ("panel", "push button")}
+
+    # -- tests -----------------------------------------------------------------
+
+    def test_the_tree_names_every_place_as_the_screen_shows_it(self):
+        game = self.start_accessible_game()
+        view = game.start_dealt()
+        view = game.settle()
+        table = self.table_of(game)
+        places = self.places(table)
+        self.assertEqual(sorted(places), sorted(
+            ["Column %d" % c for c in range(1, 8)]
+            + ["%s foundation" % s for s in SUITS] + ["Stock pile", "Stock"]))
+
+        for c, cards in view.columns().items():
+            # An ace dealt alone in column 7 has gone up and left it empty.
+            self.assertEqual(places["Column %d" % c].name, "Column %d, %s" % (
+                c, "%d card%s, top %s" % (len(cards), "" if len(cards) == 1 else "s",
+                                          card_name(cards[-1])) if cards else "empty"))
+        self.assertEqual(places["Stock"].name, "Stock, 12 cards left")
+        self.assertEqual(places["Stock"].getRoleName(), "push button")
+        for suit, top in view.foundations().items():
+            self.assertEqual(places["%s foundation" % SUITS[suit - 1]].name,
+                             "%s foundation, %s" % (SUITS[suit - 1],
+                                                    "up to 1" if top else "empty"))
+
+        # Only the cards a player can read whole are named: the column tops and the aces up.
+        readable = {card_name(cards[-1]) for cards in view.columns().values() if cards}
+        readable |= {card_name(top) for top in view.foundations().values() if top}
+        cards = [o for o in self.children(table) if o.getRoleName() == "image"]
+        self.assertEqual(len(cards), 40)
+        self.assertEqual({o.name for o in cards} - {"covered card"}, readable)
+
+        # The place's box on the screen is where the screen shows the column.
+        first = places["Column 1"].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        self.assertEqual((first.x, first.y, first.width), (game.origin[0], game.origin[1], 64))
+
+    def test_a_stock_click_renames_the_places_and_is_announced(self):
+        game = self.start_accessible_game()
+        game.start_dealt()
+        table = self.table_of(game)
+        self.listen("object:property-change:accessible-name", "object:state-changed:showing",
+                    "object:state-changed:focused", "focus:")
+        self.pump(0.5)  # the game learns that someone listens
+        for n in range(1, 4):
+            self.events.clear()
+            before = game.settle()
+            game.click(*ON_STOCK)
+            self.assertTrue(self.wait_event(
+                lambda e: e[0] == "object:state-changed:showing" and e[1] == "notification"
+                and e[2].startswith("Turned ")), "no announcement after click %d: %s"
+                % (n, self.events))
+            self.assertTrue(self.wait_event(
+                lambda e: e[0] == "object:property-change:accessible-name"
+                and e[2] == "Stock, %d cards left" % (12 - n)), self.events)
+            view = game.settle()
+            turned = view.pile_top()
+            if turned == before.pile_top():  # an ace went up instead
+                turned = [c for s, c in view.foundations().items()
+                          if c != before.foundations()[s]][0]
+            news = [e[2] for e in self.events if e[1] == "notification"]
+            self.assertTrue(news[-1].startswith("Turned %s" % card_name(turned)), news)
+            self.assertEqual(self.places(table)["Stock"].name, "Stock, %d cards left" % (12 - n))
+            time.sleep(HUMAN_CLICK_GAP_S)
+        print("AT-SPI events after a stock click: %s" % sorted({e[:2] for e in self.events}),
+              file=sys.stderr)
+        # The accessible objects go with the window, cleanly, while someone listens.
+        game.close_button()
+        self.assertEqual(game.wait_exit(), 0, game.stderr_text())
+
+    def test_the_keys_move_the_focus_and_the_names_follow(self):
+        game = self.start_accessible_game()
+        game.start_dealt()
+        self.table_of(game)
+        self.listen("object:state-changed:focused", "focus:",
+                    "object:property-change:accessible-name")
+        self.pump(0.5)
+
+        def focused(pattern):
+            return lambda e: (e[0] == "object:state-changed:focused" and e[3] == 1
+                              and re.fullmatch(pattern, e[2]))
+
+        game.key("Tab")  # the first Tab after the deal goes to the stock
+        self.assertTrue(self.wait_event(focused(r"Stock, 12 cards left")), self.events)
+        self.assertTrue(any(e[0] == "focus:" for e in self.events), self.events)
+        self.events.clear()
+        game.key("Return")  # turns a card; the focused stock's name follows
+        self.assertTrue(self.wait_event(
+            lambda e: e[0] == "object:property-change:accessible-name" and e[1] == "push button"
+            and e[2] == "Stock, 11 cards left"), self.events)
+        self.events.clear()
+        game.key("shift+Tab")  # back to the pile, or past an ace gone up to column 7
+        self.assertTrue(self.wait_event(
+            focused(r"Stock pile, 1 card, top .*|Column 7, .*")), self.events)
+        self.events.clear()
+        game.key("Left")
+        self.assertTrue(self.wait_event(focused(r"(Column [1-7]|\w+ foundation), .*")),
+                        self.events)
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,275 @@
+// Playing from the keyboard on the table alone: where the focus goes, and
+// which handler calls each key makes (recorded, then carried out by the real
+// gestures, so the table shows what they did).
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "invariants.h"
+#include "positions.h"
+#include "table/keyboard_play.h"
+#include "table_mouse.h"
+
+namespace tarvo {
+namespace {
+
+using testing::MakeTable;
+
+Place P(const std::string& s) {
+    if (s == "p") return {PlaceKind::StockPile, 0};
+    if (s == "s") return {PlaceKind::Stock, 0};
+    const int16_t i = static_cast<int16_t>(std::stoi(s.substr(1)));
+    return {s[0] == 'c' ? PlaceKind::Column : PlaceKind::Foundation, i};
+}
+
+std::string Name(Place p) {
+    switch (p.kind) {
+        case PlaceKind::Column:
+            return "c" + std::to_string(p.index);
+        case PlaceKind::Foundation:
+            return "f" + std::to_string(p.index);
+        case PlaceKind::StockPile:
+            return "p";
+        case PlaceKind::Stock:
+            return "s";
+    }
+    return "?";
+}
+
+std::vector<Place> Places(const std::string& text) {
+    std::vector<Place> places;
+    std::istringstream in(text);
+    for (std::string s; in >> s;)
+        places.push_back(P(s));
+    return places;
+}
+
+TableKey KeyOf(const std::string& s) {
+    static const std::pair<const char*, TableKey> keys[] = {
+        {"tab", TableKey::Tab},    {"btab", TableKey::BackTab}, {"l", TableKey::Left},
+        {"r", TableKey::Right},    {"u", TableKey::Up},         {"d", TableKey::Down},
+        {"ret", TableKey::Return}, {"sp", TableKey::Space},     {"esc", TableKey::Escape}};
+    for (const auto& [name, key] : keys)
+        if (s == name) return key;
+    throw std::invalid_argument(s);
+}
+
+TEST(KeyboardFocus, NextPlaceInTableOrderAndByDirection) {
+    const std::string all = "c1 c2 c3 c4 c5 c6 c7 f1 f2 f3 f4 p s";
+    const std::string targets = "c1 c2 c3 c4 c5 c6 c7 f3";  // a Bastoni card held
+    struct Case {
+        const std::string& places;
+        const char* from;
+        const char* key;
+        const char* to;
+    };
+    const Case cases[] = {
+        {all, "c3", "tab", "c4"},
+        {all, "c7", "tab", "f1"},
+        {all, "s", "tab", "c1"},
+        {all, "c1", "btab", "s"},
+        {all, "f1", "btab", "c7"},
+        {all, "c3", "r", "c4"},
+        {all, "c1", "l", "c1"},
+        {all, "c7", "r", "f1"},
+        {all, "f2", "l", "c7"},
+        {all, "f1", "d", "f2"},
+        {all, "f4", "d", "f4"},
+        {all, "c4", "d", "c4"},
+        {all, "c4", "u", "c4"},
+        {all, "s", "u", "p"},
+        {all, "p", "d", "s"},
+        {all, "p", "l", "f3"},
+        {all, "f4", "r", "s"},
+        {all, "f1", "r", "p"},
+        {all, "p", "u", "p"},
+        // Foundations with only their ace are no places; the pile may be empty.
+        {"c1 c2 c3 c4 c5 c6 c7 f2 s", "c7", "r", "f2"},
+        {"c1 c2 c3 c4 c5 c6 c7 f2 s", "s", "l", "f2"},
+        {"c1 c2 c3 c4 c5 c6 c7 s", "s", "l", "c7"},
+        {"c1 c2 c3 c4 c5 c6 c7 s", "c7", "tab", "s"},
+        // From a place that has just gone away.
+        {"c1 c2 c3 c4 c5 c6 c7 f4 s", "p", "btab", "f4"},
+        {"c1 c2 c3 c4 c5 c6 c7 f4 s", "f2", "tab", "f4"},
+        {"c1 c2 c3 c4 c5 c6 c7", "s", "btab", "c7"},
+        // Holding a card: the columns and the foundation strip.
+        {targets, "c7", "r", "f3"},
+        {targets, "f3", "l", "c7"},
+        {targets, "f3", "tab", "c1"},
+        {targets, "p", "l", "f3"},
+        {targets, "p", "tab", "c1"},
+        {targets, "f3", "d", "f3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " " + c.key + " among " + c.places);
+        EXPECT_EQ(Name(NextPlace(Places(c.places), P(c.from), KeyOf(c.key))), c.to);
+    }
+}
+
+// The window's handlers as a fake: every call written down, then carried out
+// by the real gestures.
+struct Recorder final : TableHandlers {
+    explicit Recorder(Table& table) : t(table), gestures(table, effects) {}
+    void Carta_MouseDown(int16_t i, int16_t b, int16_t, float x, float y) override {
+        Note("down", i, b, x, y);
+        gestures.Carta_MouseDown(i, b, 0, x, y);
+    }
+    void Carta_MouseMove(int16_t i, int16_t b, int16_t, float x, float y) override {
+        gestures.Carta_MouseMove(i, b, 0, x, y);
+        // Where the card went is what matters: the pointer's figures follow from it.
+        log << "move " << i << " to " << t.Carta[i].Left << "," << t.Carta[i].Top << "; ";
+    }
+    void Carta_MouseUp(int16_t i, int16_t b, int16_t, float x, float y) override {
+        Note("up", i, b, x, y);
+        gestures.Carta_MouseUp(i, b, 0, x, y);
+    }
+    void Carta_Click(int16_t i) override {
+        log << "click " << i << "; ";
+        gestures.Carta_Click(i);
+    }
+    void Carta_DblClick(int16_t i) override {
+        log << "dbl " << i << "; ";
+        gestures.Carta_DblClick(i);
+    }
+    void mazzo_Click() override {
+        log << "mazzo; ";
+        gestures.mazzo_Click();
+    }
+    void GestureBrokenOff() override {
+        log << "broken; ";
+        gestures.BreakOff();
+    }
+    bool MazzoShown() const override { return t.StockNext < kStockExhausted; }
+
+    void Note(const char* what, int16_t i, int16_t b, float x, float y) {
+        log << what << " " << i << " b" << b << " " << x << "," << y << "; ";
+    }
+    Table& t;
+    testing::RecordedEffects effects;
+    CardGestures gestures;
+    std::ostringstream log;
+};
+
+TEST(KeyboardPlay, KeysMakeTheMouseHandlersCalls) {
+    // The 2 of Denari on the 5 of Spade in column 1 (its ace is up), the 3 of
+    // Bastoni alone in column 3, the 4 of Coppe on the pile, column 7 empty.
+    const char* position = "c1: 35 2 | c3: 23 | c5: 40 | f: 1 10 20 30 | p: 14";
+    struct Case {
+        const char* keys;
+        const char* calls;
+        const char* focus;
+        const char* check;  // "card@left,top" afterwards
+    };
+    const Case cases[] = {
+        // The first key only shows the focus, on the stock.
+        {"tab", "", "s", "2@0,25"},
+        {"tab ret", "mazzo; ", "s", "2@0,25"},
+        {"tab sp", "mazzo; ", "s", "2@0,25"},
+        // Return on a card is a double click: the 2 goes up.
+        {"tab tab ret", "down 2 b1 31,50; up 2 b1 31,50; click 2; dbl 2; up 2 b1 31,50; ", "c1",
+         "2@458,0"},
+        // Space lifts it; the arrows carry it over column 3 where it drops.
+        {"tab tab sp r r sp",
+         "down 2 b1 31,50; move 2 to 6,31; move 2 to 71,6; move 2 to 136,31; "
+         "up 2 b1 31,50; click 2; ",
+         "c3", "2@130,25"},
+        // Nothing left of column 1: the card stays lifted. Then over the strip,
+        // which tries the foundation of its own suit.
+        {"tab tab sp l", "down 2 b1 31,50; move 2 to 6,31; ", "c1", "2@6,31"},
+        {"tab tab sp btab sp",
+         "down 2 b1 31,50; move 2 to 6,31; move 2 to 464,6; up 2 b1 31,50; click 2; ", "f1",
+         "2@458,0"},
+        // Escape: a release far off the table sends it home, and raises no click.
+        {"tab tab sp r esc",
+         "down 2 b1 31,50; move 2 to 6,31; move 2 to 71,6; up 2 b1 -100000,50; ", "c1", "2@0,25"},
+        // An illegal drop goes home; the focus stays where the player dropped.
+        {"tab tab sp r r r r sp",
+         "down 2 b1 31,50; move 2 to 6,31; move 2 to 71,6; move 2 to 136,31; move 2 to 201,6; "
+         "move 2 to 266,31; up 2 b1 31,50; click 2; ",
+         "c5", "2@0,25"},
+        // From the pile to its foundation, where its predecessor is missing: home.
+        {"tab btab sp l sp",
+         "down 14 b1 31,50; move 14 to 546,210; move 14 to 464,108; up 14 b1 31,50; click 14; ",
+         "p", "14@540,204"},
+        // An empty column takes Space and Return without a call.
+        {"tab tab r sp ret esc", "", "c2", "2@0,25"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        Table t = MakeTable(position);
+        Recorder r(t);
+        KeyboardPlay play(t, r.gestures, r);
+        std::istringstream keys(c.keys);
+        for (std::string k; keys >> k;)
+            play.Key(KeyOf(k));
+        EXPECT_EQ(r.log.str(), c.calls);
+        ASSERT_TRUE(play.Focus());
+        EXPECT_EQ(Name(*play.Focus()), c.focus);
+        int16_t card = 0;
+        float left = 0, top = 0;
+        ASSERT_EQ(std::sscanf(c.check, "%hd@%f,%f", &card, &left, &top), 3);
+        EXPECT_EQ(t.Carta[card].Left, left);
+        EXPECT_EQ(t.Carta[card].Top, top);
+        EXPECT_EQ(play.Holding(), t.Carta[card].Mark == "n");
+        if (!play.Holding()) {
+            EXPECT_EQ(testing::Violations(t), std::vector<std::string>{});
+        }
+    }
+}
+
+TEST(KeyboardPlay, KeysAndMouseEndEachOthersGestures) {
+    Table t = MakeTable("c1: 35 2 | c3: 23 | f: 1 10 20 30");
+    Recorder r(t);
+    KeyboardPlay play(t, r.gestures, r);
+    std::vector<std::string> moves;
+    play.onFocusMoved = [&](Place p) { moves.push_back(Name(p)); };
+
+    // A key in the middle of a mouse drag ends the drag and does nothing else.
+    r.gestures.Carta_MouseDown(2, kLeftButton, 0, 20, 20);
+    r.gestures.Carta_MouseMove(2, 1, 0, 200, 200);
+    play.Key(TableKey::Return);
+    EXPECT_EQ(r.log.str(), "broken; ");
+    EXPECT_EQ(t.Carta[2].Left, 0);
+    EXPECT_EQ(t.Carta[2].Mark, "a");
+    EXPECT_FALSE(play.FocusShown());
+
+    // A mouse press during a keyboard pick-up breaks it off: the card goes home.
+    for (TableKey k : {TableKey::Tab, TableKey::Tab, TableKey::Space, TableKey::Right})
+        play.Key(k);
+    EXPECT_TRUE(play.Holding());
+    play.MousePressed();
+    EXPECT_FALSE(play.Holding());
+    EXPECT_FALSE(play.FocusShown());
+    EXPECT_EQ(t.Carta[2].Left, 0);
+    EXPECT_EQ(t.Carta[2].Top, 25);
+    EXPECT_EQ(t.Dragging, kFalse);
+    EXPECT_EQ(Name(*play.Focus()), "c1") << "back where the card lies";
+    // The next key shows the focus where it was, and moves nothing.
+    play.Key(TableKey::Right);
+    EXPECT_EQ(Name(*play.Focus()), "c1");
+    EXPECT_EQ(moves, (std::vector<std::string>{"s", "c1", "c2", "c1", "c1"}));
+}
+
+TEST(KeyboardPlay, FocusLeavesAPlaceThatGoesAway) {
+    // One card, the 2 of Spade, left in the stock: turned, the stock goes and
+    // the focus falls back on the pile; sent up from there, the pile is empty
+    // and the focus falls back on the foundation before it, which took it.
+    Table t = MakeTable(
+        "c1: 2 3 4 5 6 7 8 9 10 | c2: 12 13 14 15 16 17 18 19 20 | c3: 22 23 24 25 26 27 28 29 30 "
+        "| c4: 33 34 35 36 37 38 39 40 | f: 1 11 21 31");
+    Recorder r(t);
+    KeyboardPlay play(t, r.gestures, r);
+    ASSERT_EQ(t.StockNext, kCardCount);
+    for (TableKey k : {TableKey::Tab, TableKey::Return})
+        play.Key(k);
+    EXPECT_EQ(Name(*play.Focus()), "p");
+    play.Key(TableKey::Return);
+    EXPECT_EQ(t.FoundTop[4], 32);
+    EXPECT_EQ(Name(*play.Focus()), "f4");
+    EXPECT_EQ(r.log.str(),
+              "mazzo; down 32 b1 31,50; up 32 b1 31,50; click 32; dbl 32; up 32 b1 31,50; ");
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,177 @@
+// What a screen reader hears about the table: the places' names, the cards a
+// sighted player could read, and what each handler is announced as.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "positions.h"
+#include "table/table_speech.h"
+#include "table_mouse.h"
+
+namespace tarvo {
+namespace {
+
+using testing::MakeTable;
+using testing::TableMouse;
+
+// The untaken stock holds these cards, the first one to be turned next.
+void StockOf(Table& t, std::vector<int16_t> ids) {
+    t.StockNext = static_cast<int16_t>(kStockExhausted - ids.size());
+    for (size_t k = 0; k < ids.size(); ++k)
+        t.Deck[t.StockNext + k] = ids[k];
+}
+
+TEST(Speech, PlacesAreNamedForWhatTheyHold) {
+    Table t = MakeTable("c1: 24 3 | c3: 23 | f: 2 10 20 30 | p: 26 27");
+    StockOf(t, {40, 39, 38});
+    const struct {
+        Place place;
+        const char* name;
+    } cases[] = {
+        {{PlaceKind::Column, 1}, "Column 1, 2 cards, top 3 of Denari"},
+        {{PlaceKind::Column, 2}, "Column 2, empty"},
+        {{PlaceKind::Column, 3}, "Column 3, 1 card, top 3 of Bastoni"},
+        {{PlaceKind::Foundation, 1}, "Denari foundation, up to 2"},
+        // An empty foundation holds the id below its ace, here the 10 of Denari.
+        {{PlaceKind::Foundation, 2}, "Coppe foundation, empty"},
+        {{PlaceKind::StockPile, 0}, "Stock pile, 2 cards, top 7 of Bastoni"},
+        {{PlaceKind::Stock, 0}, "Stock, 3 cards left"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaceName(t, c.place), c.name);
+
+    // Nor does the keyboard stop on an empty foundation.
+    const std::vector<Place> focusable = FocusablePlaces(t, true);
+    EXPECT_EQ(std::count_if(focusable.begin(), focusable.end(),
+                            [](Place p) { return p.kind == PlaceKind::Foundation; }),
+              1);
+
+    t.StockNext = kStockExhausted;
+    EXPECT_EQ(PlaceName(t, {PlaceKind::Stock, 0}), "Stock, empty");
+}
+
+TEST(Speech, OnlyCardsThePlayerCanReadWholeAreNamed) {
+    Table t = MakeTable("c1: 24 3 | c2: 35 25 14 | f: 2 10 20 30 | p: 26 27");
+    TableMouse m(t);
+    auto named = [&](std::vector<int16_t> ids) {
+        std::string names;
+        for (int16_t id : ids)
+            names += (names.empty() ? "" : ", ") + CardSpokenName(t, id);
+        return names;
+    };
+    EXPECT_EQ(named({24, 3, 26, 27, 1, 2, 40}),
+              "covered card, 3 of Denari, covered card, 7 of Bastoni, covered card, 2 of "
+              "Denari, covered card");
+
+    // The peek shows the covered card whole, over the cards below it.
+    m.Press(kRightButton, 80, 30);
+    EXPECT_EQ(named({35, 25, 14}), "covered card, 5 of Bastoni, covered card");
+    m.Release(kRightButton, 80, 30);
+    EXPECT_EQ(named({35, 25, 14}), "covered card, covered card, 4 of Coppe");
+
+    // A carried card hides nothing while it travels over other cards.
+    m.Press(kLeftButton, 30, 40);
+    m.Move(90, 70);
+    m.Move(100, 80);
+    EXPECT_EQ(named({3, 25, 14}), "3 of Denari, covered card, 4 of Coppe");
+}
+
+TEST(Speech, EachHandlerIsAnnouncedByWhatItChanged) {
+    using Act = std::function<void(Table&, TableMouse&)>;
+    const struct {
+        const char* what;
+        const char* position;
+        std::vector<int16_t> stock;
+        Act act;
+        const char* said;
+        Carried carried{};
+    } cases[] = {
+        {"a move onto a card",
+         "c1: 34 2 | c3: 23",
+         {},
+         [](Table&, TableMouse& m) { m.DragTo(2, 150, 60); },
+         "2 of Denari to column 3, on 3 of Bastoni. Column 1 shows 4 of Spade"},
+        {"a move that uncovers an ace",
+         "c1: 21 2 | c3: 23",
+         {},
+         [](Table&, TableMouse& m) { m.DragTo(2, 150, 60); },
+         "2 of Denari to column 3, on 3 of Bastoni. 1 of Bastoni goes up. Column 1 is empty"},
+        {"from the pile to an empty column",
+         "c1: 24 | p: 26 27",
+         {},
+         [](Table&, TableMouse& m) { m.DragTo(27, 100, 40); },
+         "7 of Bastoni to column 2, empty before. The stock pile shows 6 of Bastoni"},
+        {"a refused drop",
+         "c1: 34 2 | c3: 24",
+         {},
+         [](Table&, TableMouse& m) { m.DragTo(2, 150, 60); },
+         ""},
+        {"a card carried, not yet dropped",
+         "c1: 34 2 | c3: 23",
+         {},
+         [](Table&, TableMouse& m) {
+             m.Press(kLeftButton, 30, 40);
+             m.Move(150, 60);
+         },
+         ""},
+        {"a card the keys pick up",
+         "c1: 34 2 | c3: 23",
+         {},
+         [](Table&, TableMouse& m) {
+             m.Press(kLeftButton, 30, 40);
+             m.Move(36, 46);
+         },
+         "Picked up 2 of Denari",
+         {0, 2}},
+        {"a card the keys drop where it is refused",
+         "c1: 34 2 | c3: 24",
+         {},
+         [](Table&, TableMouse& m) { m.DragTo(2, 150, 60); },
+         "2 of Denari goes back to column 1",
+         {2, 0}},
+        {"a card the keys drop where it goes",
+         "c1: 34 2 | c3: 23",
+         {},
+         [](Table&, TableMouse& m) { m.DragTo(2, 150, 60); },
+         "2 of Denari to column 3, on 3 of Bastoni. Column 1 shows 4 of Spade",
+         {2, 0}},
+        {"a turned card",
+         "c1: 24",
+         {39, 40},
+         [](Table&, TableMouse& m) { m.Gestures().mazzo_Click(); },
+         "Turned 9 of Spade, 1 left in the stock"},
+        {"a turned ace",
+         "c1: 24 | f: 0 10 20 30",
+         {31},
+         [](Table&, TableMouse& m) { m.Gestures().mazzo_Click(); },
+         "Turned 1 of Spade, it goes up, the stock is empty"},
+        {"the last card up",
+         "c1: 40 | f: 10 20 30 39",
+         {},
+         [](Table& t, TableMouse& m) { m.DoubleClick(30, 40 + t.Carta[40].Top); },
+         "10 of Spade to the Spade foundation. Column 1 is empty. All 40 cards are on the "
+         "foundations: you have won"},
+        {"a new deal",
+         "c1: 34 2 | c3: 23",
+         {},
+         [](Table& t, TableMouse&) {
+             t.TimeOfDay = [] { return 1234.5; };
+             t.Mescola();
+         },
+         "New game"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Table t = MakeTable(c.position);
+        if (!c.stock.empty()) StockOf(t, c.stock);
+        TableMouse m(t);
+        const TableSnapshot before = Snapshot(t);
+        c.act(t, m);
+        EXPECT_EQ(Announcement(before, t, c.carried), c.said);
+    }
+}
+
+}  // namespace
+}  // namespace tarvo
