@@ -6,7 +6,6 @@
 #include <QtTest>
 
 #include "form_harness.h"
-#include "positions.h"
 #include "solver.h"
 #include "table/focus_ring.h"
 #include "table/table_surface.h"
