@@ -23,7 +23,10 @@ FocusRing::FocusRing(QWidget* table) : QWidget(table) {
 }
 
 void FocusRing::Ring(const QRect& card) {
-    const QRect r = card.adjusted(-kFocusRingPx, -kFocusRingPx, kFocusRingPx, kFocusRingPx);
+    // Kept inside the table, so all four sides show: at the top and left
+    // edges the band lies over the card's own edge.
+    const QRect r = card.adjusted(-kFocusRingPx, -kFocusRingPx, kFocusRingPx, kFocusRingPx)
+                        .intersected(parentWidget()->rect());
     if (r != geometry()) setGeometry(r);
 }
 

@@ -8,6 +8,15 @@ from tarvo_e2e import (HUMAN_CLICK_GAP_S, STOCK, GameTestCase, main,
 
 STOCK_CARDS = 12
 ON_STOCK = (STOCK[0] + 32, STOCK[1] + 60)
+FOCUS_YELLOW = (255, 221, 0)
+# The focus ring's band lies within 4 pixels around the stock.
+STOCK_RING = (STOCK[0] - 4, STOCK[1] - 4, 64 + 8, 102 + 8)
+
+
+def ring_pixels(view):
+    left, top, width, height = STOCK_RING
+    return view.shot.count(FOCUS_YELLOW, view.origin[0] + left, view.origin[1] + top, width,
+                           height)
 
 
 def visible_state(view):
@@ -59,6 +68,20 @@ class StockTest(GameTestCase):
             self.assertEqual(view.stock_shown(), pair < STOCK_CARDS // 2, "after pair %d" % pair)
             time.sleep(HUMAN_CLICK_GAP_S)
         self.assertTrue(view.stock_area_green())
+
+    def test_from_the_keyboard_tab_rings_the_stock_and_return_and_space_turn_it(self):
+        game, view = self.dealt_game()
+        self.assertEqual(ring_pixels(view), 0)
+        game.key("Tab")
+        view = game.wait_view(lambda v: ring_pixels(v) > 300)
+        for key in ("Return", "space"):
+            state = visible_state(view)
+            game.key(key)
+            view = game.wait_view(lambda v: visible_state(v) != state)
+            self.turned_card(state, visible_state(view))
+        # A press on the bare table puts the ring away.
+        game.click(300, 440)
+        game.wait_view(lambda v: ring_pixels(v) == 0)
 
 
 if __name__ == "__main__":

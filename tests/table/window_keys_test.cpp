@@ -51,10 +51,13 @@ QWidget* Ring(Form1& form) {
     return form.Surface()->findChild<FocusRing*>(QStringLiteral("FocusRing"));
 }
 
-QRect RingAround(const Table& t, int16_t card) {
-    return QRect(qRound(t.Carta[card].Left) - kFocusRingPx,
-                 qRound(t.Carta[card].Top) - kFocusRingPx, kCardWidgetWidthPx + 2 * kFocusRingPx,
-                 kCardWidgetHeightPx + 2 * kFocusRingPx);
+// The ring's band just outside the card, kept inside the table.
+QRect RingAround(Form1& form, int16_t card) {
+    const Table& t = form.table();
+    const QRect place(qRound(t.Carta[card].Left), qRound(t.Carta[card].Top), kCardWidgetWidthPx,
+                      kCardWidgetHeightPx);
+    return place.adjusted(-kFocusRingPx, -kFocusRingPx, kFocusRingPx, kFocusRingPx)
+        .intersected(form.Surface()->rect());
 }
 
 }  // namespace
@@ -98,7 +101,7 @@ class WindowKeysTest : public QObject {
                     QCOMPARE(t.Carta[m.card].Mark, std::string("n"));
                     QVERIFY(ArrowTo(form, m.column));
                     // The card follows the focus, and the ring is around it.
-                    QCOMPARE(Ring(form)->geometry(), RingAround(t, m.card));
+                    QCOMPARE(Ring(form)->geometry(), RingAround(form, m.card));
                     Key(form, Qt::Key_Space);
                     QCOMPARE(t.Columns[m.column][t.ColumnHeight(m.column)], m.card);
                     break;
@@ -107,7 +110,7 @@ class WindowKeysTest : public QObject {
             QVERIFY2(testing::ColumnsStackedInRowOrder(form, &why), qPrintable(why));
             QVERIFY(Ring(form)->isVisible());
             const int16_t top = TopCard(t, *form.Keyboard().Focus());
-            if (top != 0) QCOMPARE(Ring(form)->geometry(), RingAround(t, top));
+            if (top != 0) QCOMPARE(Ring(form)->geometry(), RingAround(form, top));
         }
         QVERIFY(testing::Won(t));
         QCOMPARE(wins, 1);
