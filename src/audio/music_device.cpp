@@ -17,6 +17,8 @@ constexpr int kChunkFrames = 512;
 // After the last voice has gone, the reverb still rings for a while; past
 // that the synth renders silence and we spare the work.
 constexpr double kReverbTailSeconds = 3.0;
+// FluidSynth renders in blocks of this many frames.
+constexpr int64_t kSynthBlockFrames = 64;
 constexpr int kSustainPedal = 64;
 constexpr int kSostenutoPedal = 66;
 
@@ -122,7 +124,13 @@ std::optional<int64_t> MusicDevice::load(const std::string& path) {
     }
     next_ = 0;
     if (synth_ != nullptr) fluid_synth_system_reset(synth_);
-    return std::llround(tune->lengthSeconds * rate);
+    // The synth starts notes only at the start of its blocks. On the blocks'
+    // grid every repeat of the tune meets them where the first play did, so
+    // the top comes exactly as late after the end as it did after the play.
+    const int64_t frames = std::llround(tune->lengthSeconds * rate);
+    if (frames <= 0) return 0;
+    return std::max<int64_t>(1, (frames + kSynthBlockFrames / 2) / kSynthBlockFrames) *
+           kSynthBlockFrames;
 }
 
 void MusicDevice::unload() {
