@@ -9,7 +9,7 @@ which includes the period the output stream queues.
 
 Three rounds: with the music playing, with the music off, and after a quiet
 spell (the music off and 5 s with nothing playing before each click). Prints
-min, median and max in milliseconds. Build the optimised game first:
+min, median and max in milliseconds, within the sink's 2 ms block. Build the optimised game first:
 cmake --preset default && cmake --build --preset default.
 """
 
@@ -17,6 +17,7 @@ import argparse
 import ctypes
 import os
 import random
+import re
 import select
 import statistics
 import sys
@@ -32,7 +33,7 @@ ON_STOCK = (STOCK[0] + 32, STOCK[1] + 60)
 STOCK_CARDS = 12
 GAP_S = (0.6, 0.9)       # past the double-click interval, never in step with the stream
 QUIET_S = 5.0            # past the engine's 4 s of idle before it closes the output
-SEARCH_MS = (-5, 400)    # where the rustle may start, from the release
+SEARCH_MS = 400          # how late the rustle may start
 BEFORE_MS = 300          # the music heard before the release: the level to beat
 
 
@@ -130,19 +131,24 @@ def monotonic_of_x_time(stamp_ms):
 
 
 def rustle_delay_ms(monitor, template, released_at):
-    """Milliseconds from the release to the rustle's first sample at the sink."""
-    offset = monitor.clock_offset()
-    at = round((released_at - offset) * RATE)
-    first = at + SEARCH_MS[0] * RATE // 1000
-    last = at + SEARCH_MS[1] * RATE // 1000
-    if not monitor.wait_samples(last + len(template), timeout=5):
+    """Milliseconds from the release to the rustle's first sample at the sink.
+
+    Samples that had arrived by the release were played before it, so the
+    search starts there. The sink's clock is read from the chunks just after
+    the rustle, so a sink that stopped while nothing played (PipeWire's does)
+    is placed in time as well as one that never stops."""
+    first = max(0, monitor.index_at(released_at) - RATE * 5 // 1000)
+    last = first + SEARCH_MS * RATE // 1000
+    if not monitor.wait_samples(last + len(template) + RATE, timeout=10):
         raise RuntimeError("the recording stalled")
     before = monitor.samples(max(0, first - BEFORE_MS * RATE // 1000), first)
     found = find_rustle(monitor.samples(first, last + len(template)), template,
                         baseline=rms(high_band(before)) if len(before) > 1 else None)
     if found is None:
         return None
-    return 1000 * (first + found - at) / RATE
+    at = first + found
+    played_at = monitor.clock_offset(at, at + RATE) + at / RATE
+    return 1000 * (played_at - released_at)
 
 
 class StockClicks:
@@ -168,6 +174,13 @@ class StockClicks:
                 print("  click %d: no rustle found" % (len(delays) + 1), file=sys.stderr)
             delays.append(delay)
         return delays
+
+
+def stream_latency(server):
+    """The server's own word on our stream: what it holds queued, and the sink's part."""
+    out = server.pactl("list", "sink-inputs", check=False).stdout.decode()
+    figures = re.findall(r"(Buffer|Sink) Latency: (\d+) usec", out)
+    return ", ".join("%s %.1f ms" % (name.lower(), int(us) / 1000) for name, us in figures)
 
 
 def summary(delays):
@@ -210,6 +223,7 @@ def main():
 
         clicks = StockClicks(game, releases, monitor, template)
         results.append(("music playing", clicks.round(args.clicks, gap)))
+        stated = stream_latency(server)
         music_toggle()
         wait_until(lambda: silent(monitor.samples(monitor.received() - RATE // 2)), timeout=10)
         results.append(("music off", clicks.round(args.clicks, gap)))
@@ -226,6 +240,7 @@ def main():
         time.strftime("%Y-%m-%d"), args.server))
     for name, delays in results:
         print("  %-22s %s" % (name, summary(delays)))
+    print("  the server's stream latency with the music playing: " + (stated or "no stream"))
 
 
 if __name__ == "__main__":

@@ -252,12 +252,14 @@ class Monitor:
             end = len(self.data) // 2 if end is None else min(end, len(self.data) // 2)
             return array.array("h", bytes(self.data[2 * start:2 * end]))
 
-    def clock_offset(self):
-        """Monotonic time of sample 0 if the sink renders in real time: the earliest
-        arrival of any chunk, less the samples it completed (later arrivals are
-        only the recorder's own delay)."""
+    def clock_offset(self, start=0, end=None):
+        """Monotonic time of sample 0 if the sink played in real time throughout, read
+        from the chunks that end between start and end: the earliest arrival of
+        any, less the samples it completed (later arrivals are only the
+        recorder's own delay)."""
         with self.lock:
-            return min(t - n / RATE for t, n in self.chunks)
+            return min(t - n / RATE for t, n in self.chunks
+                       if n > start and (end is None or n <= end))
 
     def wait_samples(self, count, timeout=10):
         end = time.monotonic() + timeout
