@@ -1,7 +1,9 @@
 #pragma once
 // The lock that keeps the window's thread and the thread that pulls audio
 // apart. The devices take it for every command; whoever pulls audio holds it
-// while rendering (SDL does so around its callback).
+// while rendering.
+
+#include <mutex>
 
 namespace tarvo {
 
@@ -10,6 +12,15 @@ class AudioLock {
     virtual ~AudioLock() = default;
     virtual void lock() = 0;
     virtual void unlock() = 0;
+};
+
+class MutexAudioLock final : public AudioLock {
+  public:
+    void lock() override { mutex_.lock(); }
+    void unlock() override { mutex_.unlock(); }
+
+  private:
+    std::mutex mutex_;
 };
 
 }  // namespace tarvo

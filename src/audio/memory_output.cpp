@@ -3,7 +3,9 @@
 namespace tarvo {
 
 MemoryOutput::MemoryOutput(int sampleRate, Poster post, const std::string& soundfont)
-    : engine_(sampleRate, lock_, std::move(post), soundfont) {}
+    : engine_(sampleRate, lock_, std::move(post), soundfont) {
+    engine_.music().loadSynth();
+}
 
 std::vector<float> MemoryOutput::pull(int frames) {
     std::vector<float> out(2 * static_cast<size_t>(frames));

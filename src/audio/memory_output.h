@@ -1,8 +1,8 @@
 #pragma once
 // An audio output kept in memory, with a manual clock: each pull of N frames
 // is N frames of time passing. For tests and for rendering our tunes to files.
+// The soundfont is read before the constructor returns.
 
-#include <mutex>
 #include <vector>
 
 #include "audio_engine.h"
@@ -21,16 +21,7 @@ class MemoryOutput {
     std::vector<float> pull(int frames);
 
   private:
-    class MutexLock final : public AudioLock {
-      public:
-        void lock() override { mutex_.lock(); }
-        void unlock() override { mutex_.unlock(); }
-
-      private:
-        std::mutex mutex_;
-    };
-
-    MutexLock lock_;
+    MutexAudioLock lock_;
     AudioEngine engine_;
 };
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tarvo {
 namespace {
@@ -16,6 +17,10 @@ constexpr int kChunkFrames = 512;
 // After the last voice has gone, the reverb still rings for a while; past
 // that the synth renders silence and we spare the work.
 constexpr double kReverbTailSeconds = 3.0;
+// FluidSynth renders in blocks of this many frames.
+constexpr int64_t kSynthBlockFrames = 64;
+constexpr int kSustainPedal = 64;
+constexpr int kSostenutoPedal = 66;
 
 void ignoreLog(int, const char*, void*) {}
 
@@ -43,35 +48,12 @@ bool isNoteMessage(uint8_t status) {
 
 }  // namespace
 
-MusicDevice::MusicDevice(int sampleRate, AudioLock& lock, Poster post, const std::string& soundfont)
-    : SoundDevice(sampleRate, lock, std::move(post)), scratch_(2 * kChunkFrames) {
+MusicDevice::MusicDevice(int sampleRate, AudioLock& lock, Poster post, std::string soundfont)
+    : SoundDevice(sampleRate, lock, std::move(post)),
+      soundfont_(std::move(soundfont)),
+      synthState_(soundfont_.empty() ? SynthState::kNone : SynthState::kLoading),
+      scratch_(2 * kChunkFrames) {
     silenceFluidLog();
-    if (soundfont.empty()) return;
-    settings_ = new_fluid_settings();
-    if (settings_ == nullptr) return;
-    fluid_settings_setnum(settings_, "synth.sample-rate", sampleRate);
-    fluid_settings_setnum(settings_, "synth.gain", kSynthGain);
-    fluid_settings_setint(settings_, "synth.chorus.active", 0);
-    fluid_settings_setint(settings_, "synth.reverb.active", 1);
-    // Our own lock serialises every call into the synth.
-    fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
-    // Only the samples of the instruments our tunes choose are read, not the
-    // whole soundfont: a few hundred kilobytes instead of six megabytes.
-    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
-    // Our tunes sound a few dozen notes at once; 256 voices would only hold memory.
-    fluid_settings_setint(settings_, "synth.polyphony", 64);
-    synth_ = new_fluid_synth(settings_);
-    if (synth_ != nullptr && !loadSoundfontQuietly(synth_, soundfont)) {
-        delete_fluid_synth(synth_);
-        synth_ = nullptr;
-    }
-    if (synth_ != nullptr) {
-        // A small room, a touch of ambience for the plucked strings.
-        fluid_synth_set_reverb_group_roomsize(synth_, -1, 0.4);
-        fluid_synth_set_reverb_group_level(synth_, -1, 0.5);
-        fluid_synth_set_reverb_group_width(synth_, -1, 0.8);
-        fluid_synth_set_reverb_group_damp(synth_, -1, 0.4);
-    }
 }
 
 MusicDevice::~MusicDevice() {
@@ -79,19 +61,76 @@ MusicDevice::~MusicDevice() {
     if (settings_ != nullptr) delete_fluid_settings(settings_);
 }
 
+void MusicDevice::loadSynth() {
+    if (soundfont_.empty()) return;
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_synth_t* synth = nullptr;
+    if (settings != nullptr) {
+        fluid_settings_setnum(settings, "synth.sample-rate", sampleRate());
+        fluid_settings_setnum(settings, "synth.gain", kSynthGain);
+        fluid_settings_setint(settings, "synth.chorus.active", 0);
+        fluid_settings_setint(settings, "synth.reverb.active", 1);
+        // Our own lock serialises every call into the synth.
+        fluid_settings_setint(settings, "synth.threadsafe-api", 0);
+        // Only the samples of the instruments our tunes choose are read, not the
+        // whole soundfont: a few hundred kilobytes instead of six megabytes.
+        fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+        // Our tunes sound a few dozen notes at once; 256 voices would only hold memory.
+        fluid_settings_setint(settings, "synth.polyphony", 64);
+        synth = new_fluid_synth(settings);
+    }
+    if (synth != nullptr && !loadSoundfontQuietly(synth, soundfont_)) {
+        delete_fluid_synth(synth);
+        synth = nullptr;
+    }
+    if (synth != nullptr) {
+        // A small room, a touch of ambience for the plucked strings.
+        fluid_synth_set_reverb_group_roomsize(synth, -1, 0.4);
+        fluid_synth_set_reverb_group_level(synth, -1, 0.5);
+        fluid_synth_set_reverb_group_width(synth, -1, 0.8);
+        fluid_synth_set_reverb_group_damp(synth, -1, 0.4);
+    } else if (settings != nullptr) {
+        delete_fluid_settings(settings);
+        settings = nullptr;
+    }
+    std::lock_guard guard(audioLock());
+    synth_ = synth;
+    settings_ = settings;
+    synthState_ = synth_ != nullptr ? SynthState::kLoaded : SynthState::kNone;
+    // A tune opened meanwhile goes on with its instruments as set so far.
+    if (sounding()) resendSettings();
+}
+
+void MusicDevice::setAudible(bool audible) {
+    if (audible == audible_) return;
+    if (synth_ != nullptr && !audible) fluid_synth_all_sounds_off(synth_, -1);
+    audible_ = audible;
+    if (sounding()) resendSettings();
+}
+
 std::optional<int64_t> MusicDevice::load(const std::string& path) {
-    if (synth_ == nullptr) return std::nullopt;
+    if (synthState_ == SynthState::kNone) return std::nullopt;
     std::optional<MidiTune> tune = readMidiFile(path);
     if (!tune) return std::nullopt;
     const double rate = sampleRate();
+    // Positions are 32-bit milliseconds; a longer tune is no tune of ours.
+    if (!(tune->lengthSeconds * 1000.0 <= std::numeric_limits<int32_t>::max())) {
+        return std::nullopt;
+    }
     events_.clear();
     events_.reserve(tune->events.size());
     for (const MidiEvent& e : tune->events) {
         events_.push_back({std::llround(e.seconds * rate), e});
     }
     next_ = 0;
-    fluid_synth_system_reset(synth_);
-    return std::llround(tune->lengthSeconds * rate);
+    if (synth_ != nullptr) fluid_synth_system_reset(synth_);
+    // The synth starts notes only at the start of its blocks. On the blocks'
+    // grid every repeat of the tune meets them where the first play did, so
+    // the top comes exactly as late after the end as it did after the play.
+    const int64_t frames = std::llround(tune->lengthSeconds * rate);
+    if (frames <= 0) return 0;
+    return std::max<int64_t>(1, (frames + kSynthBlockFrames / 2) / kSynthBlockFrames) *
+           kSynthBlockFrames;
 }
 
 void MusicDevice::unload() {
@@ -106,13 +145,33 @@ void MusicDevice::seek(int64_t frame) {
                          [](const TimedEvent& e, int64_t f) { return e.frame < f; }) -
         events_.begin());
     // Instruments, controllers and bends set before the new place still hold there.
+    if (sounding()) resendSettings();
+}
+
+void MusicDevice::resendSettings() {
     for (size_t i = 0; i < next_; ++i) {
         if (!isNoteMessage(events_[i].event.status)) send(events_[i].event);
     }
 }
 
 void MusicDevice::halt() {
+    if (synth_ == nullptr) return;
+    // A held pedal would keep the notes sounding through the pause.
+    for (int channel = 0; channel < 16; ++channel) {
+        fluid_synth_cc(synth_, channel, kSustainPedal, 0);
+        fluid_synth_cc(synth_, channel, kSostenutoPedal, 0);
+    }
     fluid_synth_all_notes_off(synth_, -1);
+}
+
+void MusicDevice::restartAtTop() {
+    // What the end itself asks (the last notes let go) is done before the top.
+    for (; next_ < events_.size(); ++next_) {
+        const MidiEvent& e = events_[next_].event;
+        const bool noteOn = (e.status & 0xF0) == 0x90 && e.data2 != 0;
+        if (sounding() && !noteOn) send(e);
+    }
+    next_ = 0;
 }
 
 void MusicDevice::send(const MidiEvent& e) {
@@ -149,6 +208,12 @@ void MusicDevice::send(const MidiEvent& e) {
 }
 
 void MusicDevice::renderFrames(float* mix, int frames, int64_t frame, bool playing) {
+    if (!sounding()) {
+        // No sound, but the tune keeps its time and its place in the file.
+        while (playing && next_ < events_.size() && events_[next_].frame < frame + frames)
+            ++next_;
+        return;
+    }
     if (!playing) {
         if (quietFrames_ > kReverbTailSeconds * sampleRate()) return;
         synthesize(mix, frames);

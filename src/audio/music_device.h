@@ -16,9 +16,19 @@ namespace tarvo {
 
 class MusicDevice final : public SoundDevice {
   public:
-    // Without a loadable soundfont the device never opens a file: it is silent.
-    MusicDevice(int sampleRate, AudioLock& lock, Poster post, const std::string& soundfont);
+    // Without a soundfont the device never opens a file: it is silent. The
+    // synthesizer is built later by loadSynth(); an open tune waits at its
+    // place until then.
+    MusicDevice(int sampleRate, AudioLock& lock, Poster post, std::string soundfont);
     ~MusicDevice() override;
+
+    // Builds the synthesizer and reads the soundfont. Slow (tens of ms), so
+    // any thread may call it, without the lock. If the soundfont does not
+    // load, files no longer open, and a tune already open plays on unheard.
+    void loadSynth();
+    // With no one to hear it (no real output), the tune only keeps its time.
+    // With the lock held.
+    void setAudible(bool audible);
 
   private:
     struct TimedEvent {
@@ -31,10 +41,21 @@ class MusicDevice final : public SoundDevice {
     void seek(int64_t frame) override;
     void halt() override;
     void renderFrames(float* mix, int frames, int64_t frame, bool playing) override;
+    bool ready() const override { return synthState_ != SynthState::kLoading; }
+    bool continuesAtEnd() const override { return true; }
+    void restartAtTop() override;
 
+    // Whether sound is made at all: a synth, and someone to hear it.
+    bool sounding() const { return synth_ != nullptr && audible_; }
     void send(const MidiEvent& e);
+    // Sends the controllers and programs of the events before next_.
+    void resendSettings();
     void synthesize(float* mix, int frames);
 
+    enum class SynthState { kNone, kLoading, kLoaded };
+    const std::string soundfont_;
+    SynthState synthState_ = SynthState::kNone;
+    bool audible_ = true;
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     std::vector<TimedEvent> events_;

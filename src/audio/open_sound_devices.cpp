@@ -10,6 +10,7 @@ class SystemSoundDevices final : public SoundDevices {
     explicit SystemSoundDevices(std::unique_ptr<SoundSystem> system) : system_(std::move(system)) {}
     MciDevice& music() override { return system_->music(); }
     MciDevice& wave() override { return system_->wave(); }
+    void PrepareOutput() override { system_->prepare(); }
 
   private:
     std::unique_ptr<SoundSystem> system_;

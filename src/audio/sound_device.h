@@ -3,6 +3,7 @@
 // start position, position and length, and the notifications. Subclasses
 // supply the sound itself.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,8 +28,8 @@ class SoundDevice : public MciDevice {
 
     // Whether a play is under way. Audio thread with the lock held, or window thread.
     bool Playing() const { return playing_; }
-    // Called on the window's thread, inside the command, when a play starts:
-    // the output may have to be opened again.
+    // Called on the window's thread, inside the command, for every "Play" on
+    // an open device, playing or not: the output may have to be opened again.
     std::function<void()> onPlay;
 
     // Adds this device's sound for the next `frames` stereo frames to `mix`
@@ -47,14 +48,23 @@ class SoundDevice : public MciDevice {
     // Adds `frames` frames to `mix`. While `playing`, the sound advances from
     // `frame`; otherwise only what still rings after a halt is heard.
     virtual void renderFrames(float* mix, int frames, int64_t frame, bool playing) = 0;
+    // False while the sound cannot be made yet: the play waits where it is.
+    virtual bool ready() const { return true; }
+    // Whether a play that reaches its end goes straight on from the top in
+    // the output, to be kept if the window rewinds and plays at once (the
+    // music loop) and dropped otherwise. restartAtTop() readies that.
+    virtual bool continuesAtEnd() const { return false; }
+    virtual void restartAtTop() {}
 
     int sampleRate() const { return sampleRate_; }
+    AudioLock& audioLock() { return lock_; }
 
   private:
     void open();
     void close();
     void play();
     void endPlay(int notifyCode);
+    void dropContinuation();
     void postDone(int notifyCode);
     void postStopCompleted();
 
@@ -65,8 +75,14 @@ class SoundDevice : public MciDevice {
     // run while this is alive.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 
+    // Counts the files opened: a notification posted for one file is dropped
+    // once another has been opened, so it cannot rewind the new one.
+    std::atomic<uint32_t> opened_{0};
+
     bool open_ = false;
     bool playing_ = false;
+    // After an end, the frames already played from the top, not yet committed.
+    std::optional<int64_t> continued_;
     int64_t frame_ = 0;
     int64_t lengthFrames_ = 0;
     int32_t lengthMs_ = 0;

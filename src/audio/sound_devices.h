@@ -15,6 +15,9 @@ class SoundDevices {
     virtual ~SoundDevices() = default;
     virtual MciDevice& music() = 0;
     virtual MciDevice& wave() = 0;
+    // A card sound may be asked for soon (a button went down): have the
+    // output ready by then. Cheap, and returns at once.
+    virtual void PrepareOutput() {}
 };
 
 // The real devices, or silent ones where this machine cannot play: never fails.

@@ -3,156 +3,228 @@
 #include <SDL2/SDL.h>
 #include <alsa/asoundlib.h>
 
-#include <vector>
+#include <algorithm>
+#include <utility>
 
-#include "audio_engine.h"
 #include "soundfont.h"
 
 namespace tarvo {
 namespace {
 
-constexpr int kWantedRate = 44100;
-// 1024 frames at 44.1 kHz: 23 ms from a card's release to its rustle.
-constexpr int kBufferFrames = 1024;
+constexpr int kRate = 44100;
+// 256 frames at 44.1 kHz, 5.8 ms: a card sound is mixed in at the next
+// callback and the driver holds about one more such period.
+constexpr int kPeriodFrames = 256;
+// The dummy driver plays to no one: fewer, larger callbacks.
+constexpr int kDummyPeriodFrames = 1024;
+// While playing to no one, look for a real output again at most this often.
+constexpr auto kProbeInterval = std::chrono::seconds(2);
 
 // Without a sound card ALSA explains at length on stderr why it cannot open
 // one. The game has nothing to tell the player about that.
 void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
-// Locks whichever stream is open; while none is, there is no audio thread to
-// keep apart. Unlocks the stream it locked, even if a new one opened between.
-class SdlLock final : public AudioLock {
-  public:
-    explicit SdlLock(const SDL_AudioDeviceID& device) : device_(device) {}
-    void lock() override {
-        held_.push_back(device_);
-        if (held_.back() != 0) SDL_LockAudioDevice(held_.back());
-    }
-    void unlock() override {
-        if (held_.back() != 0) SDL_UnlockAudioDevice(held_.back());
-        held_.pop_back();
-    }
-
-  private:
-    const SDL_AudioDeviceID& device_;
-    std::vector<SDL_AudioDeviceID> held_;  // window thread only
-};
-
 }  // namespace
 
-SoundSystem::SoundSystem() = default;
-
 std::unique_ptr<SoundSystem> SoundSystem::open(Poster post, std::chrono::milliseconds idleClose) {
-    std::unique_ptr<SoundSystem> system(new SoundSystem());
-    system->post_ = post;
-    snd_lib_error_set_handler(quietAlsa);
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Tarvo");
-    // SDL does not fall back by itself: with no card, play to the dummy
-    // driver, which keeps the music's clock running in silence.
-    if (!system->openOutput(nullptr) && !system->openOutput("dummy")) return system;
-
-    system->lock_ = std::make_unique<SdlLock>(system->device_);
-    system->engine_ = std::make_unique<AudioEngine>(system->sampleRate_, *system->lock_,
-                                                    std::move(post), findSoundfont());
-    system->idleCloseFrames_ = idleClose.count() * system->sampleRate_ / 1000;
-    SoundSystem* self = system.get();
-    system->engine_->music().onPlay = [self] { self->reopenOutput(); };
-    system->engine_->wave().onPlay = [self] { self->reopenOutput(); };
-    SDL_PauseAudioDevice(system->device_, 0);
+    std::unique_ptr<SoundSystem> system(new SoundSystem(std::move(post), idleClose));
+    system->thread_ = std::thread([self = system.get()] { self->run(); });
     return system;
 }
 
-bool SoundSystem::openOutput(const char* driver) {
-    if (SDL_AudioInit(driver) != 0) return false;
-    SDL_AudioSpec want{};
-    want.freq = kWantedRate;
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = kBufferFrames;
-    want.callback = &SoundSystem::pull;
-    want.userdata = this;
-    SDL_AudioSpec have{};
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
-    if (device_ == 0) {
-        SDL_AudioQuit();
-        return false;
-    }
-    sampleRate_ = have.freq;
-    bufferFrames_ = have.samples;
-    const char* name = SDL_GetCurrentAudioDriver();
-    driver_ = name != nullptr ? name : "";
-    return true;
-}
-
-// SDL's audio thread, with the device lock held.
-void SoundSystem::pull(void* self, uint8_t* stream, int bytes) {
-    auto* system = static_cast<SoundSystem*>(self);
-    auto* out = reinterpret_cast<float*>(stream);
-    const int frames = bytes / static_cast<int>(2 * sizeof(float));
-    if (!system->engine_) {
-        SDL_memset(stream, 0, bytes);
-        return;
-    }
-    system->engine_->render(out, frames);
-    // Long enough with nothing playing (the music's tail has died away too):
-    // ask the window's thread to close the stream.
-    system->idleFrames_ = system->engine_->idle() ? system->idleFrames_ + frames : 0;
-    if (system->idleFrames_ >= system->idleCloseFrames_ && !system->closeAsked_.exchange(true)) {
-        system->post_([system, alive = std::weak_ptr<int>(system->alive_)] {
-            if (!alive.expired()) system->closeOutputIfIdle();
-        });
-    }
-}
-
-void SoundSystem::closeOutputIfIdle() {
-    closeAsked_ = false;
-    if (device_ == 0) return;
-    SDL_LockAudioDevice(device_);
-    const bool idle = engine_->idle() && idleFrames_ >= idleCloseFrames_;
-    SDL_UnlockAudioDevice(device_);
-    if (!idle) return;
-    // Closing waits for the audio thread; it must not hold the lock meanwhile.
-    SDL_CloseAudioDevice(device_);
-    device_ = 0;
-}
-
-void SoundSystem::reopenOutput() {
-    if (device_ != 0) return;
-    SDL_AudioSpec want{};
-    want.freq = sampleRate_;
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = static_cast<Uint16>(bufferFrames_);
-    want.callback = &SoundSystem::pull;
-    want.userdata = this;
-    // The engine renders at the first rate granted: SDL converts if it must.
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-    if (device_ == 0) return;
-    idleFrames_ = 0;
-    // Started from the window's thread once the command that asked has
-    // returned: until then the stream must not pull from the engine.
-    post_([this, alive = std::weak_ptr<int>(alive_), device = device_] {
-        if (!alive.expired() && device_ == device) SDL_PauseAudioDevice(device, 0);
-    });
+SoundSystem::SoundSystem(Poster post, std::chrono::milliseconds idleClose)
+    : engine_(kRate, lock_, std::move(post), findSoundfont()),
+      idleCloseFrames_(idleClose.count() * kRate / 1000) {
+    // Called inside the command: only a note for the output thread.
+    auto wanted = [this] { ask(&SoundSystem::wantOutput_); };
+    engine_.music().onPlay = wanted;
+    engine_.wave().onPlay = wanted;
 }
 
 SoundSystem::~SoundSystem() {
-    if (device_ != 0) SDL_CloseAudioDevice(device_);
-    // Closing waits for the audio thread, so the engine is ours alone after it.
-    if (engine_) {
-        engine_.reset();
+    ask(&SoundSystem::quit_);
+    thread_.join();
+}
+
+void SoundSystem::prepare() {
+    keepAwake_ = true;
+    ask(&SoundSystem::wantOutput_);
+}
+
+void SoundSystem::waitUntilStarted() {
+    std::unique_lock guard(jobsMutex_);
+    jobsCv_.wait(guard, [this] { return started_; });
+}
+
+std::string SoundSystem::driver() const {
+    std::lock_guard guard(jobsMutex_);
+    return driver_;
+}
+
+void SoundSystem::ask(bool SoundSystem::*job) {
+    {
+        std::lock_guard guard(jobsMutex_);
+        this->*job = true;
+    }
+    jobsCv_.notify_all();
+}
+
+void SoundSystem::run() {
+    snd_lib_error_set_handler(quietAlsa);
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Tarvo");
+    engine_.music().loadSynth();
+    openOutput();
+    std::unique_lock guard(jobsMutex_);
+    started_ = true;
+    jobsCv_.notify_all();
+    for (;;) {
+        jobsCv_.wait(guard, [this] { return quit_ || wantOutput_ || idleSeen_ || lost_; });
+        if (quit_) break;
+        const bool want = std::exchange(wantOutput_, false);
+        const bool idle = std::exchange(idleSeen_, false);
+        const bool lost = std::exchange(lost_, false);
+        guard.unlock();
+        if (lost) {
+            // The server went away: let go of it entirely, so that a later
+            // play finds the next one.
+            closeDevice();
+            SDL_AudioQuit();
+            sdlUp_ = false;
+        } else if (idle) {
+            closeIfIdle();
+        }
+        if (want && (device_ == 0 || dummy_)) openOutput();
+        guard.lock();
+    }
+    guard.unlock();
+    closeDevice();
+    if (sdlUp_) SDL_AudioQuit();
+    // SDL keeps its error text per thread, freed only for threads of its own.
+    SDL_TLSCleanup();
+}
+
+void SoundSystem::openOutput() {
+    const auto now = std::chrono::steady_clock::now();
+    if (sdlUp_ && !dummy_) {
+        if (openDevice(SDL_GetCurrentAudioDriver())) return;
         SDL_AudioQuit();
+        sdlUp_ = false;
+    }
+    if (sdlUp_ && dummy_) {
+        if (now - probed_ < kProbeInterval) {
+            if (device_ == 0) openDevice("dummy");
+            return;
+        }
+        closeDevice();
+        SDL_AudioQuit();
+        sdlUp_ = false;
+    }
+    probed_ = now;
+    // SDL does not fall back by itself: with no real output, play to the
+    // dummy driver, which keeps the music's clock running in silence.
+    for (const char* driver : {static_cast<const char*>(nullptr), "dummy"}) {
+        if (SDL_AudioInit(driver) != 0) continue;
+        sdlUp_ = true;
+        dummy_ = driver != nullptr;
+        if (openDevice(driver)) return;
+        SDL_AudioQuit();
+        sdlUp_ = false;
     }
 }
 
-MciDevice& SoundSystem::music() {
-    if (engine_) return engine_->music();
-    return silentMusic_;
+bool SoundSystem::openDevice(const char* driver) {
+    SDL_AudioSpec want{};
+    want.freq = kRate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = dummy_ ? kDummyPeriodFrames : kPeriodFrames;
+    want.callback = &SoundSystem::pull;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    // The devices render at our rate; SDL converts if the device wants another.
+    const SDL_AudioDeviceID device =
+        SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
+    if (device == 0) return false;
+    {
+        std::lock_guard guard(lock_);
+        engine_.music().setAudible(!dummy_);
+        idleFrames_ = 0;
+        told_ = false;
+    }
+    device_ = device;
+    liveDevice_ = device;
+    bufferFrames_ = have.samples;
+    {
+        std::lock_guard guard(jobsMutex_);
+        const char* name = SDL_GetCurrentAudioDriver();
+        driver_ = name != nullptr ? name : (driver != nullptr ? driver : "");
+    }
+    SDL_PauseAudioDevice(device, 0);
+    return true;
 }
 
-MciDevice& SoundSystem::wave() {
-    if (engine_) return engine_->wave();
-    return silentWave_;
+void SoundSystem::closeDevice() {
+    if (device_ == 0) return;
+    {
+        std::lock_guard guard(lock_);
+        closing_ = true;
+    }
+    // Closing waits for the audio thread; it must not hold the lock meanwhile.
+    SDL_CloseAudioDevice(device_);
+    device_ = 0;
+    liveDevice_ = 0;
+    bufferFrames_ = 0;
+    {
+        std::lock_guard guard(lock_);
+        closing_ = false;
+    }
+    std::lock_guard guard(jobsMutex_);
+    driver_.clear();
+}
+
+void SoundSystem::closeIfIdle() {
+    if (device_ == 0) return;
+    {
+        std::lock_guard guard(lock_);
+        if (!engine_.idle() || idleFrames_ < idleCloseFrames_ || keepAwake_) return;
+        closing_ = true;
+    }
+    closeDevice();
+}
+
+// SDL's audio thread.
+void SoundSystem::pull(void* self, uint8_t* stream, int bytes) {
+    static_cast<SoundSystem*>(self)->renderOrNotice(reinterpret_cast<float*>(stream),
+                                                    bytes / static_cast<int>(2 * sizeof(float)));
+}
+
+void SoundSystem::renderOrNotice(float* out, int frames) {
+    std::lock_guard guard(lock_);
+    if (closing_) {
+        std::fill(out, out + 2 * frames, 0.0f);
+        return;
+    }
+    // A device that went away (its server died) is still called on SDL's
+    // timer, rendering for nobody: stop, and have it closed.
+    if (SDL_GetAudioDeviceStatus(liveDevice_) == SDL_AUDIO_STOPPED) {
+        std::fill(out, out + 2 * frames, 0.0f);
+        closing_ = true;
+        ask(&SoundSystem::lost_);
+        return;
+    }
+    engine_.render(out, frames);
+    // Long enough with nothing playing (the music's tail has died away too):
+    // have the stream closed.
+    if (keepAwake_.exchange(false) || !engine_.idle()) {
+        idleFrames_ = 0;
+        told_ = false;
+    } else {
+        idleFrames_ += frames;
+    }
+    if (idleFrames_ >= idleCloseFrames_ && !told_) {
+        told_ = true;
+        ask(&SoundSystem::idleSeen_);
+    }
 }
 
 }  // namespace tarvo

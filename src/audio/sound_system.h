@@ -2,31 +2,37 @@
 // The game's sound: one audio output stream that mixes the music device
 // (MMC1) and the card-sound device (MMCw). The window creates one at load and
 // destroys it at unload; only one may exist at a time.
+//
+// The devices work from the first moment: their commands, positions and
+// lengths are theirs. Everything slow (reading the soundfont, probing the
+// audio drivers, opening and closing the stream) happens on a thread of the
+// system's own, so the window's thread never waits for the sound.
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
+#include "audio_engine.h"
 #include "mci_device.h"
 #include "poster.h"
 
 namespace tarvo {
 
-class AudioEngine;
-class AudioLock;
-
 class SoundSystem {
   public:
-    // Never fails and never prints: without an audio device it uses SDL's
-    // dummy driver (silent, in real time); if even that fails the devices are
-    // silent stand-ins. Without a soundfont the music device stays silent.
-    // `post` delivers notifications on the window's thread; it is called from
-    // the audio thread too.
+    // Never fails and never prints: without an audio device it plays to
+    // SDL's dummy driver (silent, the tunes keep their time); if even that
+    // fails the devices stay where they are. Without a soundfont the music
+    // device stays silent. `post` delivers notifications on the window's
+    // thread; it is called from the audio thread too.
     //
     // With nothing played for `idleClose` the output is closed, so an idle
-    // game costs no CPU at all; the next play opens it again.
+    // game costs no CPU at all; the next play or prepare() opens it again.
     static std::unique_ptr<SoundSystem> open(
         Poster post, std::chrono::milliseconds idleClose = kIdleCloseDefault);
     static constexpr std::chrono::milliseconds kIdleCloseDefault{4000};
@@ -34,41 +40,71 @@ class SoundSystem {
     SoundSystem(const SoundSystem&) = delete;
     SoundSystem& operator=(const SoundSystem&) = delete;
 
-    MciDevice& music();  // MMC1: MIDI tunes
-    MciDevice& wave();   // MMCw: the card rustle
+    MciDevice& music() { return engine_.music(); }  // MMC1: MIDI tunes
+    MciDevice& wave() { return engine_.wave(); }    // MMCw: the card rustle
 
-    // The output as granted: frames per second and per buffer (0 without
-    // output), and SDL's driver name ("alsa", "dummy", ... or empty).
-    int sampleRate() const { return sampleRate_; }
+    // A sound is about to be asked for (a button went down on a card): have
+    // the output running by then. Returns at once.
+    void prepare();
+
+    // Blocks until the first attempt at an output has been made. For tests
+    // and benchmarks; the game never waits.
+    void waitUntilStarted();
+
+    // The rate the devices render at; the output as granted: frames per
+    // callback (0 while closed) and SDL's driver name ("alsa", "pulseaudio",
+    // "dummy", ... or empty while closed).
+    int sampleRate() const { return engine_.sampleRate(); }
     int bufferFrames() const { return bufferFrames_; }
-    const std::string& driver() const { return driver_; }
+    std::string driver() const;
     // Whether the output stream is open now (it closes when idle).
-    bool outputOpen() const { return device_ != 0; }
+    bool outputOpen() const { return bufferFrames_ != 0; }
 
   private:
-    SoundSystem();
-    bool openOutput(const char* driver);
-    // Opens the stream again with the rate and size first granted; it starts
-    // once the command that asked for it has returned.
-    void reopenOutput();
-    void closeOutputIfIdle();
-    static void pull(void* self, uint8_t* stream, int bytes);
+    SoundSystem(Poster post, std::chrono::milliseconds idleClose);
 
-    uint32_t device_ = 0;
-    Poster post_;
-    int64_t idleCloseFrames_ = 0;
-    // Audio thread only.
-    int64_t idleFrames_ = 0;
-    std::atomic<bool> closeAsked_{false};
-    // Posted calls may outlive the system: they only run while this is alive.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
-    int sampleRate_ = 0;
-    int bufferFrames_ = 0;
+    // The output thread and what it does.
+    void run();
+    void openOutput();
+    bool openDevice(const char* driver);
+    void closeDevice();
+    void closeIfIdle();
+    void ask(bool SoundSystem::*job);
+
+    // SDL's audio thread.
+    static void pull(void* self, uint8_t* stream, int bytes);
+    void renderOrNotice(float* out, int frames);
+
+    MutexAudioLock lock_;
+    AudioEngine engine_;
+    const int64_t idleCloseFrames_;
+
+    // Jobs for the output thread, under jobsMutex_.
+    mutable std::mutex jobsMutex_;
+    std::condition_variable jobsCv_;
+    bool wantOutput_ = false;
+    bool idleSeen_ = false;
+    bool lost_ = false;
+    bool quit_ = false;
+    bool started_ = false;
     std::string driver_;
-    std::unique_ptr<AudioLock> lock_;
-    std::unique_ptr<AudioEngine> engine_;
-    SilentDevice silentMusic_;
-    SilentDevice silentWave_;
+
+    // The output thread's own.
+    uint32_t device_ = 0;
+    bool sdlUp_ = false;
+    bool dummy_ = false;
+    std::chrono::steady_clock::time_point probed_{};
+
+    // Under lock_: the stream is about to close and must not play on.
+    bool closing_ = false;
+    // Audio thread's own (read under lock_ by closeIfIdle).
+    int64_t idleFrames_ = 0;
+    bool told_ = false;
+    std::atomic<bool> keepAwake_{false};
+    std::atomic<uint32_t> liveDevice_{0};
+    std::atomic<int> bufferFrames_{0};
+
+    std::thread thread_;
 };
 
 }  // namespace tarvo

@@ -28,6 +28,10 @@ std::vector<float> readSoundAsStereo(const std::string& path, int sampleRate) {
     }
     sf_close(file);
     if (raw.empty()) return {};
+    // A float file may hold anything: nothing louder than full scale, and
+    // silence where a sample is not a number at all.
+    for (float& s : raw)
+        s = std::isnan(s) ? 0.0f : std::clamp(s, -1.0f, 1.0f);
 
     // Mono goes to both sides; files with more channels keep their first two.
     const int channels = info.channels;

@@ -55,6 +55,7 @@ void Form1::SyncCards() {
 }
 
 void Form1::Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {
+    sound_->PrepareOutput();  // the release's card sound should not wait for it
     // A press of a button we think is still held: its release never reached us.
     if (gestures_.HeldButtons() & CardGestures::Bit(Button)) GestureBrokenOff();
     gestures_.Carta_MouseDown(Index, Button, Shift, X, Y);

@@ -81,3 +81,90 @@ TEST(Failures, AFileThatFailsClosesTheOneBeforeIt) {
 
 }  // namespace
 }  // namespace tarvo
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <limits>
+
+namespace tarvo {
+namespace {
+
+// A float file can hold what no sound card can play.
+TEST(Failures, FloatSamplesBeyondFullScaleOrNotANumberAreTamed) {
+    test::ScratchDir dir;
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::vector<float> written = {std::nanf(""), inf, -inf, 2.0f, -3.0f, 0.5f};
+    const std::vector<float> expected = {0.0f, 1.0f, -1.0f, 1.0f, -1.0f, 0.5f};
+    SF_INFO info{};
+    info.samplerate = kRate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(dir.file("wild.wav").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    sf_write_float(file, written.data(), static_cast<sf_count_t>(written.size()));
+    sf_close(file);
+
+    MemoryOutput output(kRate, nullptr, "");
+    output.wave().FileName = dir.file("wild.wav");
+    output.wave().Command("Open");
+    output.wave().Command("Play");
+    const std::vector<float> heard = output.pull(static_cast<int>(written.size()));
+    for (size_t i = 0; i < written.size(); ++i) {
+        EXPECT_EQ(heard[2 * i], expected[i]) << "sample " << i;
+        EXPECT_EQ(heard[2 * i + 1], expected[i]) << "sample " << i;
+    }
+}
+
+// Positions are 32-bit milliseconds: a tune must fit, or it does not open.
+TEST(Failures, ATuneTooLongForItsPositionsDoesNotOpen) {
+    // One tick a millisecond: a quarter of 1 s, 1000 ticks to the quarter.
+    auto tuneOf = [](int64_t ms) {
+        std::vector<uint8_t> track = {0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40};
+        auto wait = [&](uint32_t ticks) {
+            track.insert(track.end(), {static_cast<uint8_t>(0x80 | (ticks >> 21)),
+                                       static_cast<uint8_t>(0x80 | ((ticks >> 14) & 0x7F)),
+                                       static_cast<uint8_t>(0x80 | ((ticks >> 7) & 0x7F)),
+                                       static_cast<uint8_t>(ticks & 0x7F)});
+        };
+        constexpr uint32_t kLongestWait = 0x0FFFFFFF;
+        for (; ms > kLongestWait; ms -= kLongestWait) {
+            wait(kLongestWait);
+            track.insert(track.end(), {0xFF, 0x01, 0x00});  // an empty text
+        }
+        wait(static_cast<uint32_t>(ms));
+        track.insert(track.end(), {0xFF, 0x2F, 0x00});
+        return test::midiFile(1000, track);
+    };
+    struct Case {
+        const char* name;
+        int64_t ms;
+        bool opens;
+    };
+    const int64_t limit = int64_t{1} << 31;
+    const std::vector<Case> cases = {
+        {"just under 2^31 ms", limit - 1000, true},
+        {"2^31 ms", limit, false},
+        {"far beyond", 40 * limit, false},
+    };
+    test::ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeBytes(dir.file("long.mid"), tuneOf(c.ms));
+        MemoryOutput output(kRate, nullptr, findSoundfont());
+        MciDevice& music = output.music();
+        music.FileName = dir.file("long.mid");
+        music.Command("Open");
+        EXPECT_NEAR(music.Length(), c.opens ? c.ms : 0, 1);
+        for (int32_t from : {std::numeric_limits<int32_t>::max(), -1, 1000}) {
+            music.setFrom(from);
+            music.Command("Play");
+            output.pull(kRate / 10);
+            EXPECT_GE(music.Position(), 0);
+            EXPECT_LE(music.Position(), music.Length());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -155,3 +155,90 @@ TEST(Mixing, APausedTuneDiesAwayAndResumes) {
 
 }  // namespace
 }  // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+// 120 beats a minute, 480 ticks a beat: 960 ticks a second.
+std::vector<uint8_t> threeSecondsWithOneNote(uint8_t program, bool pedal) {
+    std::vector<uint8_t> track = {0x00, 0xC0, program};
+    if (pedal) track.insert(track.end(), {0x00, 0xB0, 64, 127});
+    track.insert(track.end(), {0x00, 0x90, 60, 100,             // on at the top
+                               0x60, 0x80, 60, 0,               // off after 100 ms
+                               0x95, 0x60, 0xFF, 0x2F, 0x00});  // the end at 3 s
+    return test::midiFile(480, track);
+}
+
+int firstSoundFrom(const std::vector<float>& heard, size_t frame) {
+    for (size_t i = 2 * frame; i < heard.size(); ++i) {
+        if (std::abs(heard[i]) > 1e-3f) return static_cast<int>(i / 2 - frame);
+    }
+    return -1;
+}
+
+// The loop restarts the tune from the window's thread (a notification, then
+// a rewind and a play), yet the top follows the end within a millisecond.
+TEST(Mixing, TheLoopRestartsWithoutAGap) {
+    test::ScratchDir dir;
+    test::writeBytes(dir.file("loop.mid"), threeSecondsWithOneNote(0, false));
+    struct Case {
+        const char* name;
+        bool rewind;  // what the window does when the end is reported
+    };
+    for (const Case c : {Case{"rewound and played", true}, Case{"left at its end", false}}) {
+        SCOPED_TRACE(c.name);
+        test::WindowQueue window;
+        MemoryOutput output(kRate, window.poster(), findSoundfont());
+        MciDevice& music = output.music();
+        music.Notify = true;
+        music.Done = [&](int) {
+            if (!c.rewind || music.Position() != music.Length()) return;
+            music.setFrom(0);
+            music.Command("Play");
+        };
+        music.FileName = dir.file("loop.mid");
+        music.Command("Open");
+        ASSERT_EQ(music.Length(), 3000);
+        music.Command("Play");
+        std::vector<float> heard;
+        // Blocks that do not divide the tune, the window running between them.
+        while (heard.size() < 2 * size_t{11 * kRate / 2}) {
+            const std::vector<float> block = output.pull(1000);
+            heard.insert(heard.end(), block.begin(), block.end());
+            window.drain();
+        }
+        const size_t end = 3 * kRate;
+        const int onset = firstSoundFrom(heard, 0);
+        ASSERT_GE(onset, 0);
+        ASSERT_LT(onset, kRate / 100);
+        if (c.rewind) {
+            EXPECT_LE(std::abs(firstSoundFrom(heard, end) - onset), kRate / 1000);
+            const double since = static_cast<double>(heard.size() / 2 - end) * 1000 / kRate;
+            EXPECT_NEAR(music.Position(), since, 1) << "the second play is where it is heard";
+        } else {
+            EXPECT_EQ(music.Position(), music.Length());
+            const auto late = heard.begin() + 2 * (end + 2 * kRate);
+            EXPECT_LT(test::rms(std::vector<float>(late, late + kRate)), 1e-4)
+                << "the top went on though nobody played it";
+        }
+    }
+}
+
+// A pause lets go of every note, also one the sustain pedal holds.
+TEST(Mixing, APauseSilencesANoteHeldByThePedal) {
+    test::ScratchDir dir;
+    test::writeBytes(dir.file("organ.mid"), threeSecondsWithOneNote(19, true));
+    test::WindowQueue window;
+    MemoryOutput output(kRate, window.poster(), findSoundfont());
+    MciDevice& music = output.music();
+    music.FileName = dir.file("organ.mid");
+    music.Command("Open");
+    music.Command("Play");
+    EXPECT_GT(test::rms(output.pull(kRate / 2)), 0.01) << "the pedal holds the organ";
+    music.Command("pause");
+    output.pull(2 * kRate);
+    EXPECT_LT(test::rms(output.pull(kRate / 2)), 1e-4);
+}
+
+}  // namespace
+}  // namespace tarvo

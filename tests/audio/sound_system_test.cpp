@@ -22,6 +22,7 @@ TEST(SoundSystem, OpensSilentlyAndPlaysOurFiles) {
     int32_t musicLength = 0, waveLength = 0;
     {
         auto system = SoundSystem::open(window.poster());
+        system->waitUntilStarted();
         driver = system->driver();
         rate = system->sampleRate();
         buffer = system->bufferFrames();
@@ -75,6 +76,7 @@ namespace {
 TEST(SoundSystem, ClosesTheOutputWhenIdleAndOpensItForTheNextPlay) {
     test::WindowQueue window;
     auto system = SoundSystem::open(window.poster(), std::chrono::milliseconds(50));
+    system->waitUntilStarted();
     if (!system->outputOpen()) GTEST_SKIP() << "no output at all here";
     MciDevice& wave = system->wave();
     wave.FileName = test::soundFile("carta.wav");
@@ -90,7 +92,7 @@ TEST(SoundSystem, ClosesTheOutputWhenIdleAndOpensItForTheNextPlay) {
         ASSERT_TRUE(waitFor([&] { return !system->outputOpen(); })) << "round " << round;
         wave.setFrom(0);
         wave.Command("Play");
-        EXPECT_TRUE(system->outputOpen());
+        EXPECT_TRUE(waitFor([&] { return system->outputOpen(); }));
         ASSERT_TRUE(waitFor([&] { return wave.Position() == wave.Length(); }));
     }
 }

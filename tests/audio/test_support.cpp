@@ -47,6 +47,34 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
               static_cast<std::streamsize>(bytes.size()));
 }
 
+std::vector<uint8_t> midiFile(uint16_t ticksPerQuarter, const std::vector<uint8_t>& track) {
+    const auto n = static_cast<uint32_t>(track.size());
+    std::vector<uint8_t> bytes = {'M',
+                                  'T',
+                                  'h',
+                                  'd',
+                                  0,
+                                  0,
+                                  0,
+                                  6,
+                                  0,
+                                  0,
+                                  0,
+                                  1,
+                                  static_cast<uint8_t>(ticksPerQuarter >> 8),
+                                  static_cast<uint8_t>(ticksPerQuarter & 0xFF),
+                                  'M',
+                                  'T',
+                                  'r',
+                                  'k',
+                                  static_cast<uint8_t>(n >> 24),
+                                  static_cast<uint8_t>(n >> 16),
+                                  static_cast<uint8_t>(n >> 8),
+                                  static_cast<uint8_t>(n)};
+    bytes.insert(bytes.end(), track.begin(), track.end());
+    return bytes;
+}
+
 StderrCapture::StderrCapture(const std::string& path) : path_(path) {
     std::fflush(stderr);
     saved_ = ::dup(2);

@@ -65,6 +65,8 @@ class ScratchDir {
 // Writes 16-bit PCM; `samples` interleaved for `channels` channels.
 void writeWav(const std::string& path, const std::vector<int16_t>& samples, int rate, int channels);
 void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// A one-track MIDI file (format 0) around the given track events.
+std::vector<uint8_t> midiFile(uint16_t ticksPerQuarter, const std::vector<uint8_t>& track);
 
 // Collects what the process writes to stderr while it lives.
 class StderrCapture {
