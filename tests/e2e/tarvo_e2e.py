@@ -326,7 +326,11 @@ class Game:
         # strict string checks of the unit tests flag inside Qt itself.
         env["ASAN_OPTIONS"] = os.environ.get("ASAN_OPTIONS", "") + ":strict_string_checks=0"
         env["LSAN_OPTIONS"] = "suppressions=" + os.path.join(HERE, "lsan.supp")
-        env.update(extra_env or {})
+        for name, value in (extra_env or {}).items():
+            if value is None:
+                env.pop(name, None)  # None unsets: a test may want SDL's own choice
+            else:
+                env[name] = value
         self.started = time.monotonic()
         self.proc = subprocess.Popen([binary], env=env, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE)
