@@ -7,7 +7,6 @@ heard again, whichever way the player asks for it."""
 
 import os
 import time
-import unittest
 
 from sound_servers import (RATE, SERVERS, cpu_seconds, find_rustle, read_template, silent,
                            sounding)
@@ -108,9 +107,8 @@ class SoundServerTest(GameTestCase):
         game.close_button()
         self.assertEqual(game.wait_exit(20), 0, game.stderr_text())
 
-    # Today the output stays with the dead stream until it has been idle for
-    # 4 s; the engine's noticing a lost device is what this waits for.
-    @unittest.expectedFailure
+    # The engine notices the lost device and opens the output again on the
+    # next play, without waiting for a quiet spell.
     def test_a_later_play_is_heard_once_the_server_is_back(self):
         game = self.game_on_this_server()
         self.server.kill()
