@@ -72,6 +72,11 @@ bool Form1::eventFilter(QObject* receiver, QEvent* e) {
         case QEvent::MouseButtonRelease:
             // The gesture ends as a lost grab ends it, before the event goes on.
             if (receiver->isWidgetType() && CaptureLost(receiver)) GestureBrokenOff();
+            // A press on the stock turns a card at its release, whose sound
+            // should not wait for the output to open.
+            if (receiver == surface_ && e->type() != QEvent::MouseButtonRelease) {
+                sound_->PrepareOutput();
+            }
             break;
         default:
             break;
