@@ -42,11 +42,25 @@ def next_for_foundation(view):
     return None
 
 
+def new_deal(game, old):
+    game.key("F2")
+    game.wait_view(lambda v: v.columns() != old.columns() and v.pile_top() == 0)
+    return game.settle()
+
+
+def deal_with_a_column_move(game, view):
+    """Deals anew until a column move is there: (the table, (from, to)), or (table, None)."""
+    for _ in range(DEALS_TO_TRY):
+        move = legal_column_move(view)
+        if move:
+            return view, move
+        view = new_deal(game, view)
+    return view, None
+
+
 class CardsTest(GameTestCase):
     def new_deal(self, game, old):
-        game.key("F2")
-        game.wait_view(lambda v: v.columns() != old.columns() and v.pile_top() == 0)
-        return game.settle()
+        return new_deal(game, old)
 
     def assert_card_whole_at(self, view, card, left, top):
         self.assertTrue(view.faces.whole_at(view.shot, view.origin[0] + left + 1,
@@ -92,11 +106,7 @@ class CardsTest(GameTestCase):
 
     def test_a_drag_the_rules_accept_puts_the_card_on_the_other_column(self):
         game, view = self.dealt_game()
-        for _ in range(DEALS_TO_TRY):
-            move = legal_column_move(view)
-            if move:
-                break
-            view = self.new_deal(game, view)
+        view, move = deal_with_a_column_move(game, view)
         self.assertIsNotNone(move, "no deal with a column move in %d deals" % DEALS_TO_TRY)
 
         i, j = move

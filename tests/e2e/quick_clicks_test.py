@@ -3,11 +3,10 @@
 them on the real X server: the second does what a plain click there does, never
 a double click of the card pressed first."""
 
-from cards_test import GRAB, legal_column_move, top_place
+from cards_test import DEALS_TO_TRY, GRAB, deal_with_a_column_move, new_deal, top_place
 from tarvo_e2e import (PILE, STOCK, GameTestCase, column_left, main, row_top, suit_of,
                        value_of)
 
-DEALS_TO_TRY = 30
 QUICK_S = "0.1"  # well inside the double-click interval
 
 
@@ -21,9 +20,7 @@ class QuickClicksTest(GameTestCase):
         return game.settle()
 
     def new_deal(self, game, old):
-        game.key("F2")
-        game.wait_view(lambda v: v.columns() != old.columns() and v.pile_top() == 0)
-        return game.settle()
+        return new_deal(game, old)
 
     def test_the_stock_then_the_card_just_turned(self):
         game, view = self.dealt_game()
@@ -41,11 +38,7 @@ class QuickClicksTest(GameTestCase):
 
     def test_a_drag_the_bare_table_then_the_dragged_card(self):
         game, view = self.dealt_game()
-        for _ in range(DEALS_TO_TRY):
-            move = legal_column_move(view)
-            if move:
-                break
-            view = self.new_deal(game, view)
+        view, move = deal_with_a_column_move(game, view)
         self.assertIsNotNone(move, "no deal with a column move in %d deals" % DEALS_TO_TRY)
         i, j = move
         start, target = top_place(i, view.column(i)), top_place(j, view.column(j))
