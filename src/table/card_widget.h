@@ -6,19 +6,9 @@
 #include <QWidget>
 #include <cstdint>
 
-namespace tarvo {
+#include "table/card_handlers.h"
 
-class CardMouseHandlers {
-  public:
-    virtual ~CardMouseHandlers() = default;
-    virtual void Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X,
-                                 float Y) = 0;
-    virtual void Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X,
-                                 float Y) = 0;
-    virtual void Carta_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) = 0;
-    virtual void Carta_Click(int16_t Index) = 0;
-    virtual void Carta_DblClick(int16_t Index) = 0;
-};
+namespace tarvo {
 
 constexpr int kCardWidgetWidthPx = 64;
 constexpr int kCardWidgetHeightPx = 102;

@@ -11,22 +11,15 @@
 
 #include "model/table.h"
 #include "table/card_gestures.h"
+#include "table/card_handlers.h"
 #include "table/table_places.h"
 
 namespace tarvo {
 
 // The handlers the mouse drives: the card notifications, the stock's click,
 // and the end of a gesture the platform broke off.
-class TableHandlers {
+class TableHandlers : public CardMouseHandlers {
   public:
-    virtual ~TableHandlers() = default;
-    virtual void Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X,
-                                 float Y) = 0;
-    virtual void Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X,
-                                 float Y) = 0;
-    virtual void Carta_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) = 0;
-    virtual void Carta_Click(int16_t Index) = 0;
-    virtual void Carta_DblClick(int16_t Index) = 0;
     virtual void mazzo_Click() = 0;
     virtual void GestureBrokenOff() = 0;
     virtual bool MazzoShown() const = 0;
