@@ -161,11 +161,17 @@ namespace {
 
 // 120 beats a minute, 480 ticks a beat: 960 ticks a second.
 std::vector<uint8_t> threeSecondsWithOneNote(uint8_t program, bool pedal) {
-    std::vector<uint8_t> track = {0x00, 0xC0, program};
-    if (pedal) track.insert(track.end(), {0x00, 0xB0, 64, 127});
-    track.insert(track.end(), {0x00, 0x90, 60, 100,             // on at the top
-                               0x60, 0x80, 60, 0,               // off after 100 ms
-                               0x95, 0x60, 0xFF, 0x2F, 0x00});  // the end at 3 s
+    // Built byte by byte: GCC 12's optimiser warns falsely on vector::insert here.
+    std::vector<uint8_t> track;
+    auto add = [&track](std::initializer_list<uint8_t> bytes) {
+        for (uint8_t b : bytes)
+            track.push_back(b);
+    };
+    add({0x00, 0xC0, program});
+    if (pedal) add({0x00, 0xB0, 64, 127});
+    add({0x00, 0x90, 60, 100,             // on at the top
+         0x60, 0x80, 60, 0,               // off after 100 ms
+         0x95, 0x60, 0xFF, 0x2F, 0x00});  // the end at 3 s
     return test::midiFile(480, track);
 }
 

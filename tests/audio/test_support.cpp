@@ -3,9 +3,11 @@
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -49,29 +51,32 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 std::vector<uint8_t> midiFile(uint16_t ticksPerQuarter, const std::vector<uint8_t>& track) {
     const auto n = static_cast<uint32_t>(track.size());
-    std::vector<uint8_t> bytes = {'M',
-                                  'T',
-                                  'h',
-                                  'd',
-                                  0,
-                                  0,
-                                  0,
-                                  6,
-                                  0,
-                                  0,
-                                  0,
-                                  1,
-                                  static_cast<uint8_t>(ticksPerQuarter >> 8),
-                                  static_cast<uint8_t>(ticksPerQuarter & 0xFF),
-                                  'M',
-                                  'T',
-                                  'r',
-                                  'k',
-                                  static_cast<uint8_t>(n >> 24),
-                                  static_cast<uint8_t>(n >> 16),
-                                  static_cast<uint8_t>(n >> 8),
-                                  static_cast<uint8_t>(n)};
-    bytes.insert(bytes.end(), track.begin(), track.end());
+    const uint8_t header[] = {'M',
+                              'T',
+                              'h',
+                              'd',
+                              0,
+                              0,
+                              0,
+                              6,
+                              0,
+                              0,
+                              0,
+                              1,
+                              static_cast<uint8_t>(ticksPerQuarter >> 8),
+                              static_cast<uint8_t>(ticksPerQuarter & 0xFF),
+                              'M',
+                              'T',
+                              'r',
+                              'k',
+                              static_cast<uint8_t>(n >> 24),
+                              static_cast<uint8_t>(n >> 16),
+                              static_cast<uint8_t>(n >> 8),
+                              static_cast<uint8_t>(n)};
+    // Sized once: GCC 12's optimiser warns falsely on vector::insert here.
+    std::vector<uint8_t> bytes(sizeof header + track.size());
+    std::copy(std::begin(header), std::end(header), bytes.begin());
+    std::copy(track.begin(), track.end(), bytes.begin() + sizeof header);
     return bytes;
 }
 
