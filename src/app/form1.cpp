@@ -47,6 +47,7 @@ Form1::Form1(Options options) : options_(std::move(options)) {
     setCentralWidget(surface_);
     surface_->onMazzoClick = [this] { mazzo_Click(); };
     surface_->onBarePress = [this] { Form_MouseDown(); };
+    surface_->onFirstPaint = [this] { sound_->Start(); };
     // Off the table until the first deal, so the title picture shows alone.
     const QPoint hidden(static_cast<int>(kHidingLeftPx), static_cast<int>(kHidingTopPx));
     for (int16_t i = 1; i <= kCardCount; ++i) {

@@ -11,6 +11,7 @@ class SystemSoundDevices final : public SoundDevices {
     MciDevice& music() override { return system_->music(); }
     MciDevice& wave() override { return system_->wave(); }
     void PrepareOutput() override { system_->prepare(); }
+    void Start() override { system_->start(); }
 
   private:
     std::unique_ptr<SoundSystem> system_;

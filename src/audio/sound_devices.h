@@ -18,6 +18,8 @@ class SoundDevices {
     // A card sound may be asked for soon (a button went down): have the
     // output ready by then. Cheap, and returns at once.
     virtual void PrepareOutput() {}
+    // The window has been painted: slow preparations may begin. Returns at once.
+    virtual void Start() {}
 };
 
 // The real devices, or silent ones where this machine cannot play: never fails.

@@ -47,8 +47,15 @@ class SoundSystem {
     // the output running by then. Returns at once.
     void prepare();
 
-    // Blocks until the first attempt at an output has been made. For tests
-    // and benchmarks; the game never waits.
+    // The window is on screen: the slow part of the start (the soundfont,
+    // the drivers) may run now without holding up its first paint. It also
+    // runs at the first play or prepare(), and at the latest after
+    // kStartAtLatest. Returns at once.
+    void start();
+    static constexpr std::chrono::milliseconds kStartAtLatest{1000};
+
+    // Starts, and blocks until the first attempt at an output has been made.
+    // For tests and benchmarks; the game never waits.
     void waitUntilStarted();
 
     // The rate the devices render at; the output as granted: frames per
@@ -86,6 +93,7 @@ class SoundSystem {
     bool idleSeen_ = false;
     bool lost_ = false;
     bool quit_ = false;
+    bool go_ = false;
     bool started_ = false;
     std::string driver_;
 

@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+#include <utility>
 
 #include "model/card.h"
 #include "table/card_pictures.h"
@@ -69,6 +71,10 @@ void TableSurface::paintEvent(QPaintEvent* e) {
         p.drawRect(r.adjusted(0, 0, -1, -1));
     }
     if (mazzoShown_) p.drawPixmap(mazzo_.topLeft(), cardBackPixmap(devicePixelRatioF()));
+    if (onFirstPaint) {
+        // From the event loop, once this frame has gone out.
+        QTimer::singleShot(0, this, std::exchange(onFirstPaint, nullptr));
+    }
 }
 
 void TableSurface::mousePressEvent(QMouseEvent* e) {

@@ -36,6 +36,8 @@ class TableSurface final : public QWidget {
 
     std::function<void()> onMazzoClick;
     std::function<void()> onBarePress;
+    // Once, after the table's first paint: the window is on screen.
+    std::function<void()> onFirstPaint;
 
   protected:
     void paintEvent(QPaintEvent* e) override;
