@@ -1,7 +1,6 @@
 #include "music_device.h"
 
-#include <fluidsynth.h>
-#include <glib.h>
+#include "sound_libraries.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,9 +23,9 @@ constexpr int kSostenutoPedal = 66;
 
 void ignoreLog(int, const char*, void*) {}
 
-void silenceFluidLog() {
+void silenceFluidLog(const FluidLibrary& fluid) {
     for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
-        fluid_set_log_function(level, ignoreLog, nullptr);
+        fluid.fluid_set_log_function(level, ignoreLog, nullptr);
     }
 }
 
@@ -34,10 +33,13 @@ void ignoreGlibLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 // FluidSynth hands a file its own loader rejects to libinstpatch, which
 // complains about a damaged soundfont through GLib straight to stderr.
-bool loadSoundfontQuietly(fluid_synth_t* synth, const std::string& path) {
-    const GLogFunc previous = g_log_set_default_handler(ignoreGlibLog, nullptr);
-    const bool loaded = fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED;
-    g_log_set_default_handler(previous, nullptr);
+bool loadSoundfontQuietly(const FluidLibrary& fluid, fluid_synth_t* synth,
+                          const std::string& path) {
+    const GlibLibrary* glib = Glib();
+    const GLogFunc previous =
+        glib != nullptr ? glib->g_log_set_default_handler(ignoreGlibLog, nullptr) : nullptr;
+    const bool loaded = fluid.fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED;
+    if (glib != nullptr) glib->g_log_set_default_handler(previous, nullptr);
     return loaded;
 }
 
@@ -52,45 +54,52 @@ MusicDevice::MusicDevice(int sampleRate, AudioLock& lock, Poster post, std::stri
     : SoundDevice(sampleRate, lock, std::move(post)),
       soundfont_(std::move(soundfont)),
       synthState_(soundfont_.empty() ? SynthState::kNone : SynthState::kLoading),
-      scratch_(2 * kChunkFrames) {
-    silenceFluidLog();
-}
+      scratch_(2 * kChunkFrames) {}
 
 MusicDevice::~MusicDevice() {
-    if (synth_ != nullptr) delete_fluid_synth(synth_);
-    if (settings_ != nullptr) delete_fluid_settings(settings_);
+    if (synth_ != nullptr) fluid_->delete_fluid_synth(synth_);
+    if (settings_ != nullptr) fluid_->delete_fluid_settings(settings_);
 }
 
 void MusicDevice::loadSynth() {
     if (soundfont_.empty()) return;
-    fluid_settings_t* settings = new_fluid_settings();
+    const FluidLibrary* fluid = Fluid();
+    if (fluid == nullptr) {
+        std::lock_guard guard(audioLock());
+        synthState_ = SynthState::kNone;
+        return;
+    }
+    // Set once, before the lock lets anyone else call it.
+    fluid_ = fluid;
+    silenceFluidLog(*fluid_);
+    fluid_settings_t* settings = fluid_->new_fluid_settings();
     fluid_synth_t* synth = nullptr;
     if (settings != nullptr) {
-        fluid_settings_setnum(settings, "synth.sample-rate", sampleRate());
-        fluid_settings_setnum(settings, "synth.gain", kSynthGain);
-        fluid_settings_setint(settings, "synth.chorus.active", 0);
-        fluid_settings_setint(settings, "synth.reverb.active", 1);
+        fluid_->fluid_settings_setnum(settings, "synth.sample-rate", sampleRate());
+        fluid_->fluid_settings_setnum(settings, "synth.gain", kSynthGain);
+        fluid_->fluid_settings_setint(settings, "synth.chorus.active", 0);
+        fluid_->fluid_settings_setint(settings, "synth.reverb.active", 1);
         // Our own lock serialises every call into the synth.
-        fluid_settings_setint(settings, "synth.threadsafe-api", 0);
+        fluid_->fluid_settings_setint(settings, "synth.threadsafe-api", 0);
         // Only the samples of the instruments our tunes choose are read, not the
         // whole soundfont: a few hundred kilobytes instead of six megabytes.
-        fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+        fluid_->fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
         // Our tunes sound a few dozen notes at once; 256 voices would only hold memory.
-        fluid_settings_setint(settings, "synth.polyphony", 64);
-        synth = new_fluid_synth(settings);
+        fluid_->fluid_settings_setint(settings, "synth.polyphony", 64);
+        synth = fluid_->new_fluid_synth(settings);
     }
-    if (synth != nullptr && !loadSoundfontQuietly(synth, soundfont_)) {
-        delete_fluid_synth(synth);
+    if (synth != nullptr && !loadSoundfontQuietly(*fluid_, synth, soundfont_)) {
+        fluid_->delete_fluid_synth(synth);
         synth = nullptr;
     }
     if (synth != nullptr) {
         // A small room, a touch of ambience for the plucked strings.
-        fluid_synth_set_reverb_group_roomsize(synth, -1, 0.4);
-        fluid_synth_set_reverb_group_level(synth, -1, 0.5);
-        fluid_synth_set_reverb_group_width(synth, -1, 0.8);
-        fluid_synth_set_reverb_group_damp(synth, -1, 0.4);
+        fluid_->fluid_synth_set_reverb_group_roomsize(synth, -1, 0.4);
+        fluid_->fluid_synth_set_reverb_group_level(synth, -1, 0.5);
+        fluid_->fluid_synth_set_reverb_group_width(synth, -1, 0.8);
+        fluid_->fluid_synth_set_reverb_group_damp(synth, -1, 0.4);
     } else if (settings != nullptr) {
-        delete_fluid_settings(settings);
+        fluid_->delete_fluid_settings(settings);
         settings = nullptr;
     }
     std::lock_guard guard(audioLock());
@@ -103,7 +112,7 @@ void MusicDevice::loadSynth() {
 
 void MusicDevice::setAudible(bool audible) {
     if (audible == audible_) return;
-    if (synth_ != nullptr && !audible) fluid_synth_all_sounds_off(synth_, -1);
+    if (synth_ != nullptr && !audible) fluid_->fluid_synth_all_sounds_off(synth_, -1);
     audible_ = audible;
     if (sounding()) resendSettings();
 }
@@ -123,7 +132,7 @@ std::optional<int64_t> MusicDevice::load(const std::string& path) {
         events_.push_back({std::llround(e.seconds * rate), e});
     }
     next_ = 0;
-    if (synth_ != nullptr) fluid_synth_system_reset(synth_);
+    if (synth_ != nullptr) fluid_->fluid_synth_system_reset(synth_);
     // The synth starts notes only at the start of its blocks. On the blocks'
     // grid every repeat of the tune meets them where the first play did, so
     // the top comes exactly as late after the end as it did after the play.
@@ -134,7 +143,7 @@ std::optional<int64_t> MusicDevice::load(const std::string& path) {
 }
 
 void MusicDevice::unload() {
-    if (synth_ != nullptr) fluid_synth_all_sounds_off(synth_, -1);
+    if (synth_ != nullptr) fluid_->fluid_synth_all_sounds_off(synth_, -1);
     events_.clear();
     next_ = 0;
 }
@@ -158,10 +167,10 @@ void MusicDevice::halt() {
     if (synth_ == nullptr) return;
     // A held pedal would keep the notes sounding through the pause.
     for (int channel = 0; channel < 16; ++channel) {
-        fluid_synth_cc(synth_, channel, kSustainPedal, 0);
-        fluid_synth_cc(synth_, channel, kSostenutoPedal, 0);
+        fluid_->fluid_synth_cc(synth_, channel, kSustainPedal, 0);
+        fluid_->fluid_synth_cc(synth_, channel, kSostenutoPedal, 0);
     }
-    fluid_synth_all_notes_off(synth_, -1);
+    fluid_->fluid_synth_all_notes_off(synth_, -1);
 }
 
 void MusicDevice::restartAtTop() {
@@ -178,29 +187,29 @@ void MusicDevice::send(const MidiEvent& e) {
     const int channel = e.status & 0x0F;
     switch (e.status & 0xF0) {
         case 0x80:
-            fluid_synth_noteoff(synth_, channel, e.data1);
+            fluid_->fluid_synth_noteoff(synth_, channel, e.data1);
             break;
         case 0x90:
             if (e.data2 == 0) {
-                fluid_synth_noteoff(synth_, channel, e.data1);
+                fluid_->fluid_synth_noteoff(synth_, channel, e.data1);
             } else {
-                fluid_synth_noteon(synth_, channel, e.data1, e.data2);
+                fluid_->fluid_synth_noteon(synth_, channel, e.data1, e.data2);
             }
             break;
         case 0xA0:
-            fluid_synth_key_pressure(synth_, channel, e.data1, e.data2);
+            fluid_->fluid_synth_key_pressure(synth_, channel, e.data1, e.data2);
             break;
         case 0xB0:
-            fluid_synth_cc(synth_, channel, e.data1, e.data2);
+            fluid_->fluid_synth_cc(synth_, channel, e.data1, e.data2);
             break;
         case 0xC0:
-            fluid_synth_program_change(synth_, channel, e.data1);
+            fluid_->fluid_synth_program_change(synth_, channel, e.data1);
             break;
         case 0xD0:
-            fluid_synth_channel_pressure(synth_, channel, e.data1);
+            fluid_->fluid_synth_channel_pressure(synth_, channel, e.data1);
             break;
         case 0xE0:
-            fluid_synth_pitch_bend(synth_, channel, e.data1 | (e.data2 << 7));
+            fluid_->fluid_synth_pitch_bend(synth_, channel, e.data1 | (e.data2 << 7));
             break;
         default:
             break;
@@ -217,7 +226,8 @@ void MusicDevice::renderFrames(float* mix, int frames, int64_t frame, bool playi
     if (!playing) {
         if (quietFrames_ > kReverbTailSeconds * sampleRate()) return;
         synthesize(mix, frames);
-        quietFrames_ = fluid_synth_get_active_voice_count(synth_) == 0 ? quietFrames_ + frames : 0;
+        quietFrames_ =
+            fluid_->fluid_synth_get_active_voice_count(synth_) == 0 ? quietFrames_ + frames : 0;
         return;
     }
     quietFrames_ = 0;
@@ -237,7 +247,7 @@ void MusicDevice::renderFrames(float* mix, int frames, int64_t frame, bool playi
 void MusicDevice::synthesize(float* mix, int frames) {
     for (int done = 0; done < frames;) {
         const int n = std::min(frames - done, kChunkFrames);
-        fluid_synth_write_float(synth_, n, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
+        fluid_->fluid_synth_write_float(synth_, n, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
         float* out = mix + 2 * done;
         for (int i = 0; i < 2 * n; ++i)
             out[i] += scratch_[i];

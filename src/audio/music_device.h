@@ -14,6 +14,8 @@ typedef struct _fluid_synth_t fluid_synth_t;
 
 namespace tarvo {
 
+struct FluidLibrary;
+
 class MusicDevice final : public SoundDevice {
   public:
     // Without a soundfont the device never opens a file: it is silent. The
@@ -56,6 +58,7 @@ class MusicDevice final : public SoundDevice {
     const std::string soundfont_;
     SynthState synthState_ = SynthState::kNone;
     bool audible_ = true;
+    const FluidLibrary* fluid_ = nullptr;  // set with the synth
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     std::vector<TimedEvent> events_;

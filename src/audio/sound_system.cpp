@@ -1,11 +1,9 @@
 #include "sound_system.h"
 
-#include <SDL2/SDL.h>
-#include <alsa/asoundlib.h>
-
 #include <algorithm>
 #include <utility>
 
+#include "sound_libraries.h"
 #include "soundfont.h"
 
 namespace tarvo {
@@ -82,8 +80,10 @@ void SoundSystem::run() {
         jobsCv_.wait_for(guard, kStartAtLatest, [this] { return go_ || wantOutput_ || quit_; });
         if (quit_) return;
     }
-    snd_lib_error_set_handler(quietAlsa);
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Tarvo");
+    if (const AlsaLibrary* alsa = Alsa()) alsa->snd_lib_error_set_handler(quietAlsa);
+    // Without SDL there is no output at all: the devices keep their commands.
+    sdl_ = Sdl();
+    if (sdl_ != nullptr) sdl_->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Tarvo");
     engine_.music().loadSynth();
     openOutput();
     std::unique_lock guard(jobsMutex_);
@@ -100,7 +100,7 @@ void SoundSystem::run() {
             // The server went away: let go of it entirely, so that a later
             // play finds the next one.
             closeDevice();
-            SDL_AudioQuit();
+            sdl_->SDL_AudioQuit();
             sdlUp_ = false;
         } else if (idle) {
             closeIfIdle();
@@ -110,16 +110,17 @@ void SoundSystem::run() {
     }
     guard.unlock();
     closeDevice();
-    if (sdlUp_) SDL_AudioQuit();
+    if (sdlUp_) sdl_->SDL_AudioQuit();
     // SDL keeps its error text per thread, freed only for threads of its own.
-    SDL_TLSCleanup();
+    if (sdl_ != nullptr) sdl_->SDL_TLSCleanup();
 }
 
 void SoundSystem::openOutput() {
+    if (sdl_ == nullptr) return;
     const auto now = std::chrono::steady_clock::now();
     if (sdlUp_ && !dummy_) {
-        if (openDevice(SDL_GetCurrentAudioDriver())) return;
-        SDL_AudioQuit();
+        if (openDevice(sdl_->SDL_GetCurrentAudioDriver())) return;
+        sdl_->SDL_AudioQuit();
         sdlUp_ = false;
     }
     if (sdlUp_ && dummy_) {
@@ -128,18 +129,18 @@ void SoundSystem::openOutput() {
             return;
         }
         closeDevice();
-        SDL_AudioQuit();
+        sdl_->SDL_AudioQuit();
         sdlUp_ = false;
     }
     probed_ = now;
     // SDL does not fall back by itself: with no real output, play to the
     // dummy driver, which keeps the music's clock running in silence.
     for (const char* driver : {static_cast<const char*>(nullptr), "dummy"}) {
-        if (SDL_AudioInit(driver) != 0) continue;
+        if (sdl_->SDL_AudioInit(driver) != 0) continue;
         sdlUp_ = true;
         dummy_ = driver != nullptr;
         if (openDevice(driver)) return;
-        SDL_AudioQuit();
+        sdl_->SDL_AudioQuit();
         sdlUp_ = false;
     }
 }
@@ -155,7 +156,7 @@ bool SoundSystem::openDevice(const char* driver) {
     SDL_AudioSpec have{};
     // The devices render at our rate; SDL converts if the device wants another.
     const SDL_AudioDeviceID device =
-        SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
+        sdl_->SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
     if (device == 0) return false;
     {
         std::lock_guard guard(lock_);
@@ -168,10 +169,10 @@ bool SoundSystem::openDevice(const char* driver) {
     bufferFrames_ = have.samples;
     {
         std::lock_guard guard(jobsMutex_);
-        const char* name = SDL_GetCurrentAudioDriver();
+        const char* name = sdl_->SDL_GetCurrentAudioDriver();
         driver_ = name != nullptr ? name : (driver != nullptr ? driver : "");
     }
-    SDL_PauseAudioDevice(device, 0);
+    sdl_->SDL_PauseAudioDevice(device, 0);
     return true;
 }
 
@@ -182,7 +183,7 @@ void SoundSystem::closeDevice() {
         closing_ = true;
     }
     // Closing waits for the audio thread; it must not hold the lock meanwhile.
-    SDL_CloseAudioDevice(device_);
+    sdl_->SDL_CloseAudioDevice(device_);
     device_ = 0;
     liveDevice_ = 0;
     bufferFrames_ = 0;
@@ -218,7 +219,7 @@ void SoundSystem::renderOrNotice(float* out, int frames) {
     }
     // A device that went away (its server died) is still called on SDL's
     // timer, rendering for nobody: stop, and have it closed.
-    if (SDL_GetAudioDeviceStatus(liveDevice_) == SDL_AUDIO_STOPPED) {
+    if (sdl_->SDL_GetAudioDeviceStatus(liveDevice_) == SDL_AUDIO_STOPPED) {
         std::fill(out, out + 2 * frames, 0.0f);
         closing_ = true;
         ask(&SoundSystem::lost_);

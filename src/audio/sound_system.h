@@ -23,6 +23,8 @@
 
 namespace tarvo {
 
+struct SdlLibrary;
+
 class SoundSystem {
   public:
     // Never fails and never prints: without an audio device it plays to
@@ -98,6 +100,7 @@ class SoundSystem {
     std::string driver_;
 
     // The output thread's own.
+    const SdlLibrary* sdl_ = nullptr;  // set before any output opens
     uint32_t device_ = 0;
     bool sdlUp_ = false;
     bool dummy_ = false;
