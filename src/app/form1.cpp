@@ -23,8 +23,6 @@ Form1::Form1() : Form1(Options{}) {}
 Form1::Form1(Options options) : options_(std::move(options)) {
     TableAccessibility::InstallFactory();
     setWindowTitle(kPublisher + QStringLiteral(" - Tarvo"));
-    // Qualified: inside the class, plain windowIcon() is QWidget's own, still empty.
-    setWindowIcon(tarvo::windowIcon());
 
     if (options_.sound) {
         sound_ = std::move(options_.sound);
@@ -47,7 +45,12 @@ Form1::Form1(Options options) : options_(std::move(options)) {
     setCentralWidget(surface_);
     surface_->onMazzoClick = [this] { mazzo_Click(); };
     surface_->onBarePress = [this] { Form_MouseDown(); };
-    surface_->onFirstPaint = [this] { sound_->Start(); };
+    surface_->onFirstPaint = [this] {
+        // Decoding the icon's sizes would hold up the window's first frame.
+        // Qualified: inside the class, plain windowIcon() is QWidget's own.
+        setWindowIcon(tarvo::windowIcon());
+        sound_->Start();
+    };
     // Off the table until the first deal, so the title picture shows alone.
     const QPoint hidden(static_cast<int>(kHidingLeftPx), static_cast<int>(kHidingTopPx));
     for (int16_t i = 1; i <= kCardCount; ++i) {

@@ -11,7 +11,7 @@
 
 namespace tarvo {
 
-TableSurface::TableSurface(QWidget* parent) : QWidget(parent), title_(titlePixmap()) {
+TableSurface::TableSurface(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Table"));
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -51,6 +51,7 @@ void TableSurface::SetMazzoShown(bool shown) {
 }
 
 void TableSurface::ClearTitle() {
+    titleShown_ = false;
     title_ = QPixmap();
     update();
 }
@@ -58,7 +59,11 @@ void TableSurface::ClearTitle() {
 void TableSurface::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.fillRect(e->rect(), QColor(kTableGreen));
-    if (!title_.isNull()) p.drawPixmap(0, 0, title_);
+    if (titleShown_) {
+        // Decoded at the first paint, not before the window maps.
+        if (title_.isNull()) title_ = titlePixmap();
+        p.drawPixmap(0, 0, title_);
+    }
     if (stripShown_) p.fillRect(strip_, QColor(kTableGreen));
     // The outlines: an olive frame with an olive diagonal cross-hatch inside,
     // which reads as "a place for a card" on the green cloth.

@@ -32,7 +32,7 @@ class TableSurface final : public QWidget {
     void SetMazzoShown(bool shown);
     bool MazzoShown() const { return mazzoShown_; }
     void ClearTitle();
-    bool TitleShown() const { return !title_.isNull(); }
+    bool TitleShown() const { return titleShown_; }
 
     std::function<void()> onMazzoClick;
     std::function<void()> onBarePress;
@@ -46,6 +46,7 @@ class TableSurface final : public QWidget {
     void mouseReleaseEvent(QMouseEvent* e) override;
 
   private:
+    bool titleShown_ = true;
     QPixmap title_;
     std::array<QRect, 4> outlines_;
     std::array<bool, 4> outlineShown_{true, true, true, true};
