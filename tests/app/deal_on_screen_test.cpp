@@ -105,9 +105,11 @@ void DealOnScreen::windowSizedAndCentred() {
 void DealOnScreen::windowCaptionAndIcon() {
     FormHarness h;
     QVERIFY(h.form().windowTitle().endsWith(QStringLiteral(" - Tarvo")));
-    // The game's own icon, drawn for the small sizes a title bar asks for.
+    // The game's own icon, drawn for the small sizes a title bar asks for,
+    // set once the window has been painted.
+    h.form().show();
+    QTRY_VERIFY(!h.form().windowIcon().isNull());
     const QIcon icon = h.form().windowIcon();
-    QVERIFY(!icon.isNull());
     QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
 }
 
