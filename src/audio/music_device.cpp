@@ -69,7 +69,7 @@ void MusicDevice::loadSynth() {
         synthState_ = SynthState::kNone;
         return;
     }
-    // Set once, before the lock lets anyone else call it.
+    // Used only where synth_ is set, which the lock below publishes.
     fluid_ = fluid;
     silenceFluidLog(*fluid_);
     fluid_settings_t* settings = fluid_->new_fluid_settings();
