@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QWidget>
 
+#include "model/card.h"
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QWidget window;
     window.setWindowTitle(QStringLiteral("Bare Qt window"));
-    window.resize(620, 480);
+    window.resize(tarvo::kWindowOuterWidthPx, tarvo::kWindowOuterHeightPx);
     window.show();
     return QApplication::exec();
 }

@@ -5,7 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "table/table_speech.h"
+#include "access/table_speech.h"
 
 namespace {
 

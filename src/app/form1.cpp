@@ -4,9 +4,10 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include "access/keyboard_window.h"
+#include "access/table_accessible.h"
 #include "table/card_pictures.h"
-#include "table/keyboard_window.h"
-#include "table/table_accessible.h"
+#include "table/pointer_watcher.h"
 #include "table/table_surface.h"
 #include "ui/text_panel.h"
 
@@ -58,14 +59,14 @@ Form1::Form1(Options options) : options_(std::move(options)) {
         Carta[i]->move(hidden);
         shownAt_[i] = hidden;
     }
-    accessibility_ = std::make_unique<TableAccessibility>(table_, *surface_, Carta);
+    accessibility_ = new TableAccessibility(table_, *surface_, Carta);
     BuildPanels();
     BuildMenus();
     table_.Finale = [this] { Finale(); };
     MMC1().Done = [this](int code) { MMC1_Done(code); };
     MMC1().StopCompleted = [this] { MMC1_StopCompleted(); };
-    // Presses and releases anywhere tell whether a card still has the pointer.
-    qApp->installEventFilter(this);
+    PointerWatcher::Instance().Watch(
+        this, [this](QWidget* receiver, QEvent::Type type) { PointerEvent(receiver, type); });
     Form_Load();
     keyboard_ = std::make_unique<TableKeyboard>(*this);
     accessibility_->FollowKeyboard(Keyboard());
@@ -74,6 +75,9 @@ Form1::Form1(Options options) : options_(std::move(options)) {
 }
 
 Form1::~Form1() {
+    PointerWatcher::Instance().Unwatch(this);
+    // It reads the keyboard, which goes before the surface would delete it.
+    delete accessibility_;
     // The devices may still hold handlers that point here.
     MMC1().Done = nullptr;
     MMC1().StopCompleted = nullptr;

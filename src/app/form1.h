@@ -2,9 +2,11 @@
 // The one window of the game. It owns the table state, the widgets that show
 // it and the sound devices; every handler is one of its member functions,
 // named after widget and event. Each subsystem defines its handlers in its
-// own folder: the mouse in table/, the menus and panels in ui/, the sound in
-// audio/, the start of a game in lifecycle/.
+// own folder: the mouse in table/, the keys and the screen reader in access/,
+// the menus and panels in ui/, the sound in audio/, the start of a game in
+// lifecycle/.
 
+#include <QEvent>
 #include <QMainWindow>
 #include <array>
 #include <chrono>
@@ -14,8 +16,8 @@
 #include "audio/sound_devices.h"
 #include "model/table.h"
 #include "table/card_gestures.h"
+#include "table/card_handlers.h"
 #include "table/card_widget.h"
-#include "table/keyboard_play.h"
 
 class QAction;
 class QEventLoop;
@@ -23,12 +25,13 @@ class QMenu;
 
 namespace tarvo {
 
+class KeyboardPlay;
 class TableAccessibility;
 class TableKeyboard;
 class TableSurface;
 class TextPanel;
 
-class Form1 final : public QMainWindow, public CardMouseHandlers, private GestureEffects {
+class Form1 final : public QMainWindow, public TableHandlers, private GestureEffects {
   public:
     struct Options {
         // The sound devices; null opens the real ones.
@@ -48,7 +51,6 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     Table& table() { return table_; }
     MciDevice& MMC1() { return sound_->music(); }
     MciDevice& MMCw() { return sound_->wave(); }
-    bool Unloaded() const { return unloaded_; }
     TableSurface* Surface() const { return surface_; }
     // The table for assistive technology; the keyboard focus reports to it.
     TableAccessibility& Accessibility() const { return *accessibility_; }
@@ -98,25 +100,19 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     void MMC1_StopCompleted();
     void Finale();
 
-    // Mouse on the cards and the stock.
+    // The cards and the stock, from the mouse or the keys.
     void Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) override;
     void Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) override;
     void Carta_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) override;
     void Carta_Click(int16_t Index) override;
     void Carta_DblClick(int16_t Index) override;
-    void mazzo_Click();
-    // The platform took the pointer away in the middle of a gesture.
-    void GestureBrokenOff();
-    bool CaptureLost(const QObject* receiver) const;
-    // Buttons of the card gesture in progress, as the gestures count them (bit 0 left, bit 1
-    // right).
-    int GestureButtons() const { return gestures_.HeldButtons(); }
+    void mazzo_Click() override;
+    void GestureBrokenOff() override;
 
     // Puts every card widget where the table says, in the table's drawing order.
     void SyncCards();
 
   protected:
-    bool eventFilter(QObject* receiver, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -129,6 +125,9 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     void ClickSound() override;
     void HideMazzo() override;
 
+    // A press, double click or release anywhere, before its widget has it.
+    void PointerEvent(QWidget* receiver, QEvent::Type type);
+    bool CaptureLost(const QObject* receiver) const;
     void BuildMenus();
     void BuildPanels();
     void SizeAndCentre();
@@ -142,7 +141,7 @@ class Form1 final : public QMainWindow, public CardMouseHandlers, private Gestur
     std::unique_ptr<SoundDevices> sound_;
     CardGestures gestures_{table_, *this};
     TableSurface* surface_ = nullptr;
-    std::unique_ptr<TableAccessibility> accessibility_;
+    TableAccessibility* accessibility_ = nullptr;  // the table surface's
     std::array<QPoint, 41> shownAt_{};
     std::array<unsigned, 41> shownZ_{};
     bool activated_ = false;

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "access/keyboard_window.h"
 #include "app/form1.h"
 #include "table/table_surface.h"
 
@@ -16,7 +17,7 @@ namespace tarvo {
 
 namespace {
 
-constexpr QSize kWindowOuterSizePx(620, 480);
+constexpr QSize kWindowOuterSizePx(kWindowOuterWidthPx, kWindowOuterHeightPx);
 
 }  // namespace
 
@@ -108,6 +109,8 @@ void Form1::Nuova_Click() {
         table_.MoveCard(i, kParkingLeftPx, kParkingTopPx);
     }
     Form_Activate();
+    // The keys' focus goes to a place of the new deal.
+    if (keyboard_) keyboard_->Settle();
 }
 
 void Form1::Exit_Click() {

@@ -42,6 +42,9 @@ constexpr int16_t cardId(int16_t suit, int16_t value) {
 }
 
 // Places, in pixels of the table (the window's client area, origin top-left).
+// A card widget: a 62 by 100 face inside a one-pixel border.
+constexpr float kCardWidthPx = 64;
+constexpr float kCardHeightPx = 102;
 constexpr float kColumnPitchPx = 65;
 constexpr float kRowPitchPx = 25;
 // Left of column 7: every card with Left at or below this lies in a column.
@@ -50,6 +53,17 @@ constexpr float kFoundationLeftPx = 458;
 constexpr float kFoundationPitchPx = 102;
 constexpr float kStockPileLeftPx = 540;
 constexpr float kStockPileTopPx = 204;
+// The stock itself (the card back, Mazzo), just below the pile.
+constexpr float kStockLeftPx = 540;
+constexpr float kStockTopPx = 305;
+// The release hit test's strip 8: x from 455 up to, not including, 520.
+constexpr float kFoundationStripLeftPx = kColumnPitchPx * (kFoundationStripColumn - 1);
+constexpr float kFoundationStripEndPx = kColumnPitchPx * kFoundationStripColumn;
+// Where a pointer lies off the table: a release there sends the card home.
+constexpr float kOffTablePx = -100000;
+// The window's outer size, frame included where there is one.
+constexpr int kWindowOuterWidthPx = 620;
+constexpr int kWindowOuterHeightPx = 480;
 constexpr float kParkingLeftPx = 600;
 constexpr float kParkingTopPx = 600;
 constexpr float kHidingLeftPx = 1500;

@@ -4,14 +4,6 @@
 
 namespace tarvo {
 
-namespace {
-
-// Pointer positions where no column, strip or stock is: a release there sends
-// the card home.
-constexpr float kOutsideTablePx = -100000;
-
-}  // namespace
-
 void CardGestures::Carta_MouseDown(int16_t Index, int16_t Button, int16_t, float X, float Y) {
     fx_.HidePanels();
     // A third button has no part in the game: it must not make the dragged
@@ -106,9 +98,9 @@ void CardGestures::mazzo_Click() {
     if (t_.StockNext == kStockExhausted) fx_.HideMazzo();
 }
 
-void CardGestures::BreakOff() {
-    if (held_ & Bit(kRightButton)) Carta_MouseUp(t_.CurCard, kRightButton, 0, kOutsideTablePx, 0);
-    if (held_ & Bit(kLeftButton)) Carta_MouseUp(t_.CurCard, kLeftButton, 0, kOutsideTablePx, 0);
+void CardGestures::GestureBrokenOff() {
+    if (held_ & Bit(kRightButton)) SendHome(*this, t_.CurCard, kRightButton);
+    if (held_ & Bit(kLeftButton)) SendHome(*this, t_.CurCard, kLeftButton);
     held_ = 0;
 }
 

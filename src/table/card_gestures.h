@@ -9,6 +9,8 @@
 #include <cstdint>
 
 #include "model/table.h"
+#include "table/card_handlers.h"
+#include "table/hand_gestures.h"
 
 namespace tarvo {
 
@@ -23,25 +25,18 @@ class GestureEffects {
     virtual void HideMazzo() = 0;
 };
 
-constexpr int16_t kLeftButton = 1;
-constexpr int16_t kRightButton = 2;
-
-class CardGestures {
+class CardGestures final : public TableHandlers {
   public:
     CardGestures(Table& table, GestureEffects& effects) : t_(table), fx_(effects) {}
 
-    void Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
-    void Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
-    void Carta_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
-    void Carta_Click(int16_t Index);
-    // Arrives instead of the second press of a double click.
-    void Carta_DblClick(int16_t Index);
-    void mazzo_Click();
-
-    // The platform broke the gesture off (lost pointer grab, window
-    // deactivated, a popup): end it as releases outside the table would, so
-    // no card is left away from its place.
-    void BreakOff();
+    void Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) override;
+    void Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) override;
+    void Carta_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) override;
+    void Carta_Click(int16_t Index) override;
+    void Carta_DblClick(int16_t Index) override;
+    void mazzo_Click() override;
+    // No card is left away from its place.
+    void GestureBrokenOff() override;
     // A new deal replaced the table under a gesture: its remaining moves and
     // releases must not touch the new cards.
     void Forget();

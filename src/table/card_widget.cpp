@@ -1,11 +1,13 @@
 #include "table/card_widget.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
 
+#include "model/card.h"
 #include "table/card_pictures.h"
-#include "table/press_history.h"
-#include "table/table_speech.h"
+#include "table/pointer_watcher.h"
 
 namespace tarvo {
 
@@ -36,15 +38,15 @@ int16_t ShiftCode(Qt::KeyboardModifiers modifiers) {
     return shift;
 }
 
-CardWidget::CardWidget(int16_t id, CardMouseHandlers& handlers, QWidget* parent)
+CardWidget::CardWidget(int16_t id, TableHandlers& handlers, QWidget* parent)
     : QWidget(parent), id_(id), handlers_(handlers) {
     setObjectName(QStringLiteral("Carta%1").arg(id));
-    setAccessibleName(QString::fromStdString(CardName(id)));
-    setFixedSize(kCardWidgetWidthPx, kCardWidgetHeightPx);
+    setFixedSize(static_cast<int>(kCardWidthPx), static_cast<int>(kCardHeightPx));
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Moves with no button held do nothing; no need to ask for them.
     setMouseTracking(false);
-    WatchPresses();
+    // Its double clicks need the press history from the first press on.
+    PointerWatcher::Instance();
 }
 
 void CardWidget::paintEvent(QPaintEvent*) {
@@ -57,6 +59,7 @@ void CardWidget::paintEvent(QPaintEvent*) {
 }
 
 void CardWidget::Press(QMouseEvent* e) {
+    pairStarted_ = false;
     const QPointF at = e->position() - QPointF(kCardBorderPx, kCardBorderPx);
     clickArmed_ = e->button() == Qt::LeftButton;
     handlers_.Carta_MouseDown(id_, ButtonCode(e->button()), ShiftCode(e->modifiers()),
@@ -64,7 +67,31 @@ void CardWidget::Press(QMouseEvent* e) {
 }
 
 void CardWidget::mousePressEvent(QMouseEvent* e) {
+    if (SecondOfPair(e)) {
+        DoubleClick();
+        return;
+    }
     Press(e);
+}
+
+bool CardWidget::SecondOfPair(const QMouseEvent* e) const {
+    if (!pairStarted_ || e->button() != Qt::LeftButton ||
+        !PointerWatcher::Instance().PressBeforeWas(this, Qt::LeftButton)) {
+        return false;
+    }
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const QPointF moved = e->globalPosition() - pairStartAt_;
+    const qreal distance = hints->mouseDoubleClickDistance();
+    return e->timestamp() - pairStartMs_ <
+               static_cast<quint64>(hints->mouseDoubleClickInterval()) &&
+           qAbs(moved.x()) <= distance && qAbs(moved.y()) <= distance;
+}
+
+void CardWidget::DoubleClick() {
+    pairStarted_ = false;
+    // The release after a double click is no click.
+    clickArmed_ = false;
+    handlers_.Carta_DblClick(id_);
 }
 
 void CardWidget::mouseMoveEvent(QMouseEvent* e) {
@@ -87,14 +114,19 @@ void CardWidget::mouseDoubleClickEvent(QMouseEvent* e) {
     // Qt sends this instead of the second of two quick presses close together,
     // wherever the first one went. It is this card's double click only when
     // the left press just before it was on this card too; anything else is a
-    // press like any other, with its release and click. The release after a
-    // double click is no click.
-    if (e->button() != Qt::LeftButton || !PressBeforeWas(this, Qt::LeftButton)) {
-        Press(e);
+    // press like any other, with its release and click, and the first press
+    // of a double click of this card if another left press comes quickly.
+    if (e->button() == Qt::LeftButton &&
+        PointerWatcher::Instance().PressBeforeWas(this, Qt::LeftButton)) {
+        DoubleClick();
         return;
     }
-    clickArmed_ = false;
-    handlers_.Carta_DblClick(id_);
+    Press(e);
+    if (e->button() == Qt::LeftButton) {
+        pairStarted_ = true;
+        pairStartMs_ = e->timestamp();
+        pairStartAt_ = e->globalPosition();
+    }
 }
 
 }  // namespace tarvo

@@ -7,7 +7,6 @@
 
 #include "model/card.h"
 #include "table/card_pictures.h"
-#include "table/card_widget.h"
 
 namespace tarvo {
 
@@ -17,9 +16,8 @@ TableSurface::TableSurface(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The outlines are visible from the start, over the title picture, already at their places.
     for (int i = 0; i < 4; ++i) {
-        outlines_[i] =
-            QRect(static_cast<int>(kFoundationLeftPx) + 1, static_cast<int>(kFoundationPitchPx) * i,
-                  kCardWidgetWidthPx, kCardWidgetHeightPx);
+        outlines_[i] = QRect(kOutlineLeftPx, qRound(foundationTopPx(i + 1)),
+                             static_cast<int>(kCardWidthPx), static_cast<int>(kCardHeightPx));
     }
 }
 

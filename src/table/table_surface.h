@@ -10,10 +10,19 @@
 #include <array>
 #include <functional>
 
+#include "model/table_places.h"
+
 namespace tarvo {
 
 constexpr QRgb kTableGreen = qRgb(0, 128, 0);
 constexpr QRgb kOutlineOlive = qRgb(128, 128, 0);
+// Shape1: one pixel right of the foundation's cards.
+constexpr int kOutlineLeftPx = 459;
+
+// A rectangle of table pixels as the surface's widgets take it.
+inline QRect ToQRect(const PxRect& r) {
+    return QRect(qRound(r.left), qRound(r.top), qRound(r.width), qRound(r.height));
+}
 
 class TableSurface final : public QWidget {
   public:

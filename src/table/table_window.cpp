@@ -5,32 +5,31 @@
 #include <QEvent>
 #include <algorithm>
 
+#include "access/keyboard_window.h"
+#include "access/table_accessible.h"
 #include "app/form1.h"
-#include "table/keyboard_window.h"
-#include "table/table_accessible.h"
+#include "model/table_places.h"
 #include "table/table_surface.h"
 
 namespace tarvo {
 
 namespace {
 
-constexpr int kStockLeftPx = 540;
-constexpr int kStockTopPx = 305;
+// Label5: 2340 twips wide at 15 twips per pixel.
 constexpr int kStripLeftPx = 456;
 constexpr int kStripWidthPx = 156;
-constexpr int kOutlineLeftPx = 459;
 
 }  // namespace
 
 void Form1::LayoutTable() {
     const QSize card = Carta[1]->size();
     for (int i = 0; i < 4; ++i) {
-        surface_->SetOutline(
-            i, QRect(QPoint(kOutlineLeftPx, static_cast<int>(kFoundationPitchPx) * i), card), true);
+        surface_->SetOutline(i, QRect(QPoint(kOutlineLeftPx, qRound(foundationTopPx(i + 1))), card),
+                             true);
     }
     // The strip's height is the window's height in twips: it always reaches the bottom edge.
     surface_->SetStrip(QRect(kStripLeftPx, 0, kStripWidthPx, height() * 15), true);
-    surface_->SetMazzo(QRect(QPoint(kStockLeftPx, kStockTopPx), card));
+    surface_->SetMazzo(QRect(ToQRect(FirstCardRect({PlaceKind::Stock, 0})).topLeft(), card));
     surface_->SetMazzoShown(true);
 }
 
@@ -65,23 +64,15 @@ bool Form1::CaptureLost(const QObject* receiver) const {
     return gestures_.HeldButtons() != 0 && receiver != Carta[table_.CurCard];
 }
 
-bool Form1::eventFilter(QObject* receiver, QEvent* e) {
-    switch (e->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseButtonRelease:
-            // The gesture ends as a lost grab ends it, before the event goes on.
-            if (receiver->isWidgetType() && CaptureLost(receiver)) GestureBrokenOff();
-            // A press on the stock turns a card at its release, whose sound
-            // should not wait for the output to open.
-            if (receiver == surface_ && e->type() != QEvent::MouseButtonRelease) {
-                sound_->PrepareOutput();
-            }
-            break;
-        default:
-            break;
-    }
-    return false;
+void Form1::PointerEvent(QWidget* receiver, QEvent::Type type) {
+    // The gesture ends as a lost grab ends it, before the event goes on.
+    if (CaptureLost(receiver)) GestureBrokenOff();
+    if (type == QEvent::MouseButtonRelease) return;
+    // A press on the stock turns a card at its release, whose sound should
+    // not wait for the output to open.
+    if (receiver == surface_) sound_->PrepareOutput();
+    // A hand on the mouse: the keys' focus goes away until the next key.
+    if (receiver->window() == this && keyboard_) keyboard_->MousePressed();
 }
 
 void Form1::Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {
@@ -121,7 +112,7 @@ void Form1::mazzo_Click() {
 }
 
 void Form1::GestureBrokenOff() {
-    gestures_.BreakOff();
+    gestures_.GestureBrokenOff();
     SyncCards();
     if (keyboard_) keyboard_->Settle();
 }

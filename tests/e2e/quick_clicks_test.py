@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Two quick clicks a few pixels apart on two different widgets, as a hand makes
 them on the real X server: the second does what a plain click there does, never
-a double click of the card pressed first."""
+a double click of the card pressed first, and a double click of the second
+widget that follows is its own."""
 
 from cards_test import DEALS_TO_TRY, GRAB, deal_with_a_column_move, new_deal, top_place
 from tarvo_e2e import (PILE, STOCK, GameTestCase, column_left, main, row_top, suit_of,
@@ -71,6 +72,31 @@ class QuickClicksTest(GameTestCase):
         after = self.quick_pair(game, (column_left(pair) + 62, y), (column_left(pair) + 66, y))
         self.assertEqual(after.columns(), columns)
         self.assertEqual(after.foundations(), view.foundations())
+
+    def test_the_bare_table_then_a_double_click_on_the_card_above(self):
+        game, view = self.dealt_game()
+        ready = None
+        for _ in range(DEALS_TO_TRY):
+            found = view.foundations()
+            ready = [(c, cards[-1]) for c, cards in view.columns().items()
+                     if cards and value_of(cards[-1]) > 1
+                     and found[suit_of(cards[-1])] == cards[-1] - 1]
+            if ready:
+                break
+            view = self.new_deal(game, view)
+        self.assertTrue(ready, "no card ready to go up in %d deals" % DEALS_TO_TRY)
+        column, card = ready[0]
+        left, top = top_place(column, view.column(column))
+        bottom = top + 101  # the card's last row
+        # Qt pairs the table's press with the card's first one (4 px apart,
+        # 250 ms later); the card's own second press 150 ms on is its double click.
+        table = game.screen_point(left + 30, bottom + 4)
+        on_card = game.screen_point(left + 30, bottom)
+        game.xdo("mousemove", str(table[0]), str(table[1]), "click", "1", "sleep", "0.25",
+                 "mousemove", str(on_card[0]), str(on_card[1]),
+                 "click", "--repeat", "2", "--delay", "150", "1")
+        after = game.wait_view(lambda v: v.foundations()[suit_of(card)] == card)
+        self.assertNotIn(card, after.column(column))
 
 
 if __name__ == "__main__":

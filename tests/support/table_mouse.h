@@ -20,9 +20,6 @@ struct RecordedEffects final : GestureEffects {
     std::string sounds;  // "r" per release sequence, "c" per click sequence
 };
 
-constexpr float kCardWidthPx = 64;
-constexpr float kCardHeightPx = 102;
-
 class TableMouse {
   public:
     TableMouse(Table& t) : t_(t), gestures_(t, effects) {}

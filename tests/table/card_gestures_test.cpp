@@ -222,7 +222,7 @@ TEST(Gestures, BrokenOffGestureSendsTheCardHome) {
             m.Move(300, 300);
         }
         if (c.peek) m.Press(kRightButton, c.drag ? 300 : 80, c.drag ? 300 : 30);
-        m.Gestures().BreakOff();
+        m.Gestures().GestureBrokenOff();
         EXPECT_EQ(m.Gestures().HeldButtons(), 0);
         EXPECT_EQ(t.Dragging, kFalse);
         EXPECT_EQ(Violations(t), kSound);

@@ -1,4 +1,4 @@
-#include "table/focus_ring.h"
+#include "access/focus_ring.h"
 
 #include <QPainter>
 

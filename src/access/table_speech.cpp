@@ -1,4 +1,4 @@
-#include "table/table_speech.h"
+#include "access/table_speech.h"
 
 #include <set>
 #include <vector>
@@ -10,20 +10,6 @@ namespace tarvo {
 namespace {
 
 const char* const kSuitNames[] = {"", "Denari", "Coppe", "Bastoni", "Spade"};
-constexpr float kCardWidthPx = 64;
-constexpr float kCardHeightPx = 102;
-
-using At = TableSnapshot::At;
-using Where = TableSnapshot::Where;
-
-bool Lies(const CardPlace& c, float left, float top) {
-    return c.Left == left && c.Top == top;
-}
-
-// In the stock, or put away before a deal: nowhere on the visible table.
-bool OffTable(const CardPlace& c) {
-    return Lies(c, kParkingLeftPx, kParkingTopPx) || Lies(c, kHidingLeftPx, kHidingTopPx);
-}
 
 bool Overlap(const CardPlace& a, const CardPlace& b) {
     return a.Left < b.Left + kCardWidthPx && b.Left < a.Left + kCardWidthPx &&
@@ -38,32 +24,15 @@ std::string FoundationName(int16_t suit) {
     return std::string(kSuitNames[suit]) + " foundation";
 }
 
-Where Locate(const Table& t, int16_t id) {
-    const int16_t suit = suitOf(id);
-    if (TopCard(t, {PlaceKind::Foundation, suit}) >= id) return {At::Foundation, suit};
-    for (int16_t c = 1; c <= kColumnCount; ++c) {
-        for (int16_t r = 1; r <= kColumnRows && t.Columns[c][r] != 0; ++r) {
-            if (t.Columns[c][r] == id) return {At::Column, c};
-        }
-    }
-    // A carried card still belongs where it was picked up.
-    const CardPlace& card = t.Carta[id];
-    const bool carried = card.Mark == "n" && t.CurCard == id;
-    const float left = carried ? t.HomeLeft : card.Left;
-    const float top = carried ? t.HomeTop : card.Top;
-    if (left == kStockPileLeftPx && top == kStockPileTopPx) return {At::Pile, 0};
-    return {At::Stock, 0};
-}
-
 // What now lies on top of a place a card has left.
-std::string Uncovered(const Table& t, const Where& from) {
-    if (from.at == At::Column) {
-        const int16_t top = TopCard(t, {PlaceKind::Column, from.index});
+std::string Uncovered(const Table& t, const Place& from) {
+    if (from.kind == PlaceKind::Column) {
+        const int16_t top = TopCard(t, from);
         const std::string column = "Column " + std::to_string(from.index);
         return top == 0 ? column + " is empty" : column + " shows " + CardName(top);
     }
-    if (from.at == At::Pile) {
-        const int16_t top = TopCard(t, {PlaceKind::StockPile, 0});
+    if (from.kind == PlaceKind::StockPile) {
+        const int16_t top = TopCard(t, from);
         return top == 0 ? "The stock pile is empty" : "The stock pile shows " + CardName(top);
     }
     return "";
@@ -74,15 +43,15 @@ std::string StockLeft(const Table& t) {
     return left == 0 ? "the stock is empty" : std::to_string(left) + " left in the stock";
 }
 
-std::string PlaceOf(const Where& w) {
-    switch (w.at) {
-        case At::Column:
-            return "column " + std::to_string(w.index);
-        case At::Foundation:
-            return "the " + FoundationName(w.index);
-        case At::Pile:
+std::string PlaceOf(const Place& p) {
+    switch (p.kind) {
+        case PlaceKind::Column:
+            return "column " + std::to_string(p.index);
+        case PlaceKind::Foundation:
+            return "the " + FoundationName(p.index);
+        case PlaceKind::StockPile:
             return "the stock pile";
-        case At::Stock:
+        case PlaceKind::Stock:
             break;
     }
     return "the stock";
@@ -142,8 +111,8 @@ TableSnapshot Snapshot(const Table& t) {
     TableSnapshot s;
     bool all = true;
     for (int16_t id = 1; id <= kCardCount; ++id) {
-        s.cards[id] = Locate(t, id);
-        all = all && s.cards[id].at == At::Foundation;
+        s.cards[id] = PlaceOfCard(t, id);
+        all = all && s.cards[id].kind == PlaceKind::Foundation;
     }
     s.won = all;
     return s;
@@ -157,10 +126,10 @@ std::string Announcement(const TableSnapshot& before, const Table& now, Carried 
     int intoColumns = 0;
     bool putAway = false;
     for (int16_t id = 1; id <= kCardCount; ++id) {
-        const Where& to = after.cards[id];
+        const Place& to = after.cards[id];
         if (before.cards[id] == to) continue;
-        intoColumns += to.at == At::Column ? 1 : 0;
-        putAway = putAway || to.at == At::Stock;
+        intoColumns += to.kind == PlaceKind::Column ? 1 : 0;
+        putAway = putAway || to.kind == PlaceKind::Stock;
     }
     if (intoColumns > 1) return "New game";
     if (putAway) return "";
@@ -174,29 +143,29 @@ std::string Announcement(const TableSnapshot& before, const Table& now, Carried 
                        PlaceOf(before.cards[carried.before]));
     }
     std::vector<std::string> acesUp;
-    std::set<std::pair<int, int>> leftPlaces;  // (kind, index), in table order
+    std::set<int> leftPlaces;  // ranks, in table order
     for (int16_t id = 1; id <= kCardCount; ++id) {
-        const Where& from = before.cards[id];
-        const Where& to = after.cards[id];
+        const Place& from = before.cards[id];
+        const Place& to = after.cards[id];
         if (from == to) continue;
-        if (from.at == At::Stock) {
+        if (from.kind == PlaceKind::Stock) {
             said.push_back("Turned " + CardName(id) +
-                           (to.at == At::Foundation ? ", it goes up" : "") + ", " + StockLeft(now));
+                           (to.kind == PlaceKind::Foundation ? ", it goes up" : "") + ", " +
+                           StockLeft(now));
             continue;
         }
-        leftPlaces.insert({static_cast<int>(from.at), from.index});
+        leftPlaces.insert(RankOf(from));
         if (isAce(id)) {
             acesUp.push_back(CardName(id) + " goes up");
-        } else if (to.at == At::Column) {
+        } else if (to.kind == PlaceKind::Column) {
             said.push_back(ToColumn(now, id, to.index));
-        } else if (to.at == At::Foundation) {
+        } else if (to.kind == PlaceKind::Foundation) {
             said.push_back(CardName(id) + " to the " + FoundationName(to.index));
         }
     }
     said.insert(said.end(), acesUp.begin(), acesUp.end());
-    for (const auto& [kind, index] : leftPlaces) {
-        const std::string text =
-            Uncovered(now, {static_cast<At>(kind), static_cast<int16_t>(index)});
+    for (const int rank : leftPlaces) {
+        const std::string text = Uncovered(now, PlaceAt(rank));
         if (!text.empty()) said.push_back(text);
     }
     if (after.won && !before.won)

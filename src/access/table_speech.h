@@ -8,7 +8,7 @@
 #include <string>
 
 #include "model/table.h"
-#include "table/table_places.h"
+#include "model/table_places.h"
 
 namespace tarvo {
 
@@ -28,17 +28,9 @@ std::string CardSpokenName(const Table& table, int16_t id);
 // left", "Stock pile, 2 cards, top 4 of Spade", "Denari foundation, up to 4".
 std::string PlaceName(const Table& table, Place place);
 
-// Where every card lies as far as the game is concerned: a column, a
-// foundation, the stock pile, or still in the stock (which is also where the
-// cards wait before a deal). A card being carried is at its home place.
+// Where every card lies as far as the game is concerned (PlaceOfCard).
 struct TableSnapshot {
-    enum class At : uint8_t { Stock, Column, Foundation, Pile };
-    struct Where {
-        At at = At::Stock;
-        int16_t index = 0;  // column 1..7 or suit 1..4
-        friend bool operator==(const Where&, const Where&) = default;
-    };
-    std::array<Where, 41> cards{};
+    std::array<Place, 41> cards{};
     bool won = false;
     friend bool operator==(const TableSnapshot&, const TableSnapshot&) = default;
 };

@@ -6,8 +6,8 @@
 #include <QAccessible>
 #include <QTest>
 
+#include "access/table_accessible.h"
 #include "form_harness.h"
-#include "table/table_accessible.h"
 #include "table/table_surface.h"
 
 using namespace tarvo;
@@ -49,12 +49,37 @@ void AccessibleTree::namesFollowTheTableAndTheFocus() {
     Form1& f = h.form();
     const Table& t = f.table();
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(f.Surface());
-    for (int i = 0; i < TableAccessibility::kPlaceCount; ++i) {
-        const Place place = TableAccessibility::PlaceAt(i);
-        QCOMPARE(TableAccessibility::IndexOf(place), i);
-        QCOMPARE(table->child(i)->text(QAccessible::Name),
-                 QString::fromStdString(PlaceName(t, place)));
+    // Each place is named for what it holds and covers its cards on the
+    // screen: the columns from the first card to the last, the stock's back.
+    struct Case {
+        int child;
+        QString name;
+        QList<QWidget*> covered;
+    };
+    const int16_t column1Top = TopCard(t, {PlaceKind::Column, 1});
+    const Case cases[] = {
+        {0,
+         QStringLiteral("Column 1, %1 cards, top %2")
+             .arg(t.ColumnHeight(1))
+             .arg(QString::fromStdString(CardName(column1Top))),
+         {f.Carta[t.Columns[1][1]], f.Carta[column1Top]}},
+        {6,
+         QStringLiteral("Column 7, 1 card, top %1")
+             .arg(QString::fromStdString(CardName(t.Columns[7][1]))),
+         {f.Carta[t.Columns[7][1]]}},
+        {12, QStringLiteral("Stock, 12 cards left"), {}},
+    };
+    for (const Case& c : cases) {
+        QAccessibleInterface* place = table->child(c.child);
+        QCOMPARE(place->text(QAccessible::Name), c.name);
+        for (QWidget* card : c.covered) {
+            const QRect onScreen(card->mapToGlobal(QPoint(0, 0)), card->size());
+            QVERIFY2(place->rect().contains(onScreen), qPrintable(c.name));
+        }
     }
+    const QRect mazzo(f.Surface()->mapToGlobal(f.Surface()->Mazzo().topLeft()),
+                      f.Surface()->Mazzo().size());
+    QCOMPARE(table->child(12)->rect(), mazzo);
     // Column 1 holds seven cards, or six with an ace gone up: the bottom one is covered.
     const int16_t bottom = t.Columns[1][1];
     const int16_t top = TopCard(t, {PlaceKind::Column, 1});

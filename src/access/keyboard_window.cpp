@@ -1,4 +1,4 @@
-#include "table/keyboard_window.h"
+#include "access/keyboard_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -6,8 +6,8 @@
 #include <QMenuBar>
 #include <optional>
 
+#include "access/focus_ring.h"
 #include "app/form1.h"
-#include "table/focus_ring.h"
 #include "table/table_surface.h"
 #include "ui/text_panel.h"
 
@@ -45,27 +45,14 @@ std::optional<TableKey> TableKeyOf(const QKeyEvent& e) {
     }
 }
 
-QRect CardRect(float left, float top) {
-    return QRect(qRound(left), qRound(top), kCardWidgetWidthPx, kCardWidgetHeightPx);
-}
-
 }  // namespace
 
 TableKeyboard::TableKeyboard(Form1& form)
     : form_(form),
-      play_(form.table(), form.Gestures(), *this),
+      play_(form.table(), form.Gestures(), form),
       ring_(new FocusRing(form.Surface())) {
     // Keys reach the window itself: nothing on the table takes the focus.
     form_.installEventFilter(this);
-    // Presses anywhere on the window, looked at before they are handled.
-    form_.Surface()->installEventFilter(this);
-    form_.menuBar()->installEventFilter(this);
-    for (int16_t i = 1; i <= kCardCount; ++i)
-        form_.Carta[i]->installEventFilter(this);
-    for (QWidget* panel : {form_.Text2, form_.Text3, form_.Text4})
-        panel->installEventFilter(this);
-    // Connected after the menu's own handler: runs once the new deal is laid.
-    connect(form_.Nuova, &QAction::triggered, this, [this] { Settle(); });
 }
 
 KeyboardPlay& Form1::Keyboard() {
@@ -77,20 +64,14 @@ void TableKeyboard::Settle() {
     ShowFocus();
 }
 
+void TableKeyboard::MousePressed() {
+    play_.MousePressed();
+    ShowFocus();
+}
+
 bool TableKeyboard::eventFilter(QObject* watched, QEvent* e) {
-    switch (e->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            if (play_.Holding() || play_.FocusShown()) {
-                play_.MousePressed();
-                ShowFocus();
-            }
-            return false;
-        case QEvent::KeyPress:
-            return watched == &form_ && TableKeyPressed(static_cast<QKeyEvent*>(e));
-        default:
-            return false;
-    }
+    return e->type() == QEvent::KeyPress && watched == &form_ &&
+           TableKeyPressed(static_cast<QKeyEvent*>(e));
 }
 
 bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
@@ -117,53 +98,18 @@ void TableKeyboard::ShowFocus() {
     }
     const Table& t = form_.table();
     const int16_t card = play_.Holding() ? play_.HeldCard() : TopCard(t, *place);
+    PxRect r = FirstCardRect(*place);
     if (card != 0) {
-        ring_->Ring(CardRect(t.Carta[card].Left, t.Carta[card].Top));
-    } else if (place->kind == PlaceKind::Column) {
-        ring_->Ring(CardRect(columnLeftPx(place->index), 0));
-    } else {
-        ring_->Ring(form_.Surface()->Mazzo());
+        r.left = t.Carta[card].Left;
+        r.top = t.Carta[card].Top;
     }
+    ring_->Ring(ToQRect(r));
     ring_->show();
     // Over every card, under a panel that is shown.
     ring_->raise();
     for (QWidget* panel : {form_.Text2, form_.Text3, form_.Text4}) {
         if (panel->isVisible()) ring_->stackUnder(panel);
     }
-}
-
-void TableKeyboard::Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X,
-                                    float Y) {
-    form_.Carta_MouseDown(Index, Button, Shift, X, Y);
-}
-
-void TableKeyboard::Carta_MouseMove(int16_t Index, int16_t Button, int16_t Shift, float X,
-                                    float Y) {
-    form_.Carta_MouseMove(Index, Button, Shift, X, Y);
-}
-
-void TableKeyboard::Carta_MouseUp(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {
-    form_.Carta_MouseUp(Index, Button, Shift, X, Y);
-}
-
-void TableKeyboard::Carta_Click(int16_t Index) {
-    form_.Carta_Click(Index);
-}
-
-void TableKeyboard::Carta_DblClick(int16_t Index) {
-    form_.Carta_DblClick(Index);
-}
-
-void TableKeyboard::mazzo_Click() {
-    form_.mazzo_Click();
-}
-
-void TableKeyboard::GestureBrokenOff() {
-    form_.GestureBrokenOff();
-}
-
-bool TableKeyboard::MazzoShown() const {
-    return form_.Surface()->MazzoShown();
 }
 
 }  // namespace tarvo

@@ -7,14 +7,15 @@
 // Everything is computed from the table on demand, and nothing at all is done
 // while no assistive technology is listening.
 
+#include <QObject>
 #include <QString>
 #include <array>
 #include <optional>
 #include <string>
 
+#include "access/table_speech.h"
 #include "model/table.h"
-#include "table/table_places.h"
-#include "table/table_speech.h"
+#include "model/table_places.h"
 
 class QAccessibleInterface;
 class QWidget;
@@ -25,22 +26,17 @@ class CardWidget;
 class KeyboardPlay;
 class TableSurface;
 
-class TableAccessibility {
+// Lives as a child of the table surface it describes (the surface's
+// accessible object finds it there), in the places' table order.
+class TableAccessibility final : public QObject {
   public:
-    // The places in the order of the surface's accessible children.
-    static constexpr int kPlaceCount = 13;
-    static Place PlaceAt(int i);
-    static int IndexOf(Place place);
-
     // Once, before the first card widget is made: it asks for its accessible
     // object as soon as it is named.
     static void InstallFactory();
 
     TableAccessibility(const Table& table, TableSurface& surface,
                        const std::array<CardWidget*, 41>& cards);
-    ~TableAccessibility();
-    TableAccessibility(const TableAccessibility&) = delete;
-    TableAccessibility& operator=(const TableAccessibility&) = delete;
+    ~TableAccessibility() override;
 
     // After every handler: tells of names that changed, the stock shown or
     // hidden, and announces what happened on the table.

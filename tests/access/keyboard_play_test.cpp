@@ -1,14 +1,13 @@
 // Playing from the keyboard on the table alone: where the focus goes, and
-// which handler calls each key makes (recorded, then carried out by the real
-// gestures, so the table shows what they did).
+// what each key does to the cards, with the sounds a player hears.
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+#include "access/keyboard_play.h"
 #include "invariants.h"
 #include "positions.h"
-#include "table/keyboard_play.h"
 #include "table_mouse.h"
 
 namespace tarvo {
@@ -107,103 +106,58 @@ TEST(KeyboardFocus, NextPlaceInTableOrderAndByDirection) {
     }
 }
 
-// The window's handlers as a fake: every call written down, then carried out
-// by the real gestures.
-struct Recorder final : TableHandlers {
-    explicit Recorder(Table& table) : t(table), gestures(table, effects) {}
-    void Carta_MouseDown(int16_t i, int16_t b, int16_t, float x, float y) override {
-        Note("down", i, b, x, y);
-        gestures.Carta_MouseDown(i, b, 0, x, y);
-    }
-    void Carta_MouseMove(int16_t i, int16_t b, int16_t, float x, float y) override {
-        gestures.Carta_MouseMove(i, b, 0, x, y);
-        // Where the card went is what matters: the pointer's figures follow from it.
-        log << "move " << i << " to " << t.Carta[i].Left << "," << t.Carta[i].Top << "; ";
-    }
-    void Carta_MouseUp(int16_t i, int16_t b, int16_t, float x, float y) override {
-        Note("up", i, b, x, y);
-        gestures.Carta_MouseUp(i, b, 0, x, y);
-    }
-    void Carta_Click(int16_t i) override {
-        log << "click " << i << "; ";
-        gestures.Carta_Click(i);
-    }
-    void Carta_DblClick(int16_t i) override {
-        log << "dbl " << i << "; ";
-        gestures.Carta_DblClick(i);
-    }
-    void mazzo_Click() override {
-        log << "mazzo; ";
-        gestures.mazzo_Click();
-    }
-    void GestureBrokenOff() override {
-        log << "broken; ";
-        gestures.BreakOff();
-    }
-    bool MazzoShown() const override { return t.StockNext < kStockExhausted; }
-
-    void Note(const char* what, int16_t i, int16_t b, float x, float y) {
-        log << what << " " << i << " b" << b << " " << x << "," << y << "; ";
-    }
-    Table& t;
+// The keys on the real gestures, which do what the window's handlers do to
+// the table, with the sounds they ask for written down.
+struct Hands {
+    explicit Hands(Table& table) : gestures(table, effects) {}
     testing::RecordedEffects effects;
     CardGestures gestures;
-    std::ostringstream log;
 };
 
-TEST(KeyboardPlay, KeysMakeTheMouseHandlersCalls) {
+TEST(KeyboardPlay, KeysPlayAsTheMouseWould) {
     // The 2 of Denari on the 5 of Spade in column 1 (its ace is up), the 3 of
     // Bastoni alone in column 3, the 4 of Coppe on the pile, column 7 empty.
     const char* position = "c1: 35 2 | c3: 23 | c5: 40 | f: 1 10 20 30 | p: 14";
     struct Case {
         const char* keys;
-        const char* calls;
+        const char* sounds;  // "r" per release or stock sound, "c" per click sound
         const char* focus;
         const char* check;  // "card@left,top" afterwards
     };
     const Case cases[] = {
         // The first key only shows the focus, on the stock.
         {"tab", "", "s", "2@0,25"},
-        {"tab ret", "mazzo; ", "s", "2@0,25"},
-        {"tab sp", "mazzo; ", "s", "2@0,25"},
-        // Return on a card is a double click: the 2 goes up.
-        {"tab tab ret", "down 2 b1 31,50; up 2 b1 31,50; click 2; dbl 2; up 2 b1 31,50; ", "c1",
-         "2@458,0"},
-        // Space lifts it; the arrows carry it over column 3 where it drops.
-        {"tab tab sp r r sp",
-         "down 2 b1 31,50; move 2 to 6,31; move 2 to 71,6; move 2 to 136,31; "
-         "up 2 b1 31,50; click 2; ",
-         "c3", "2@130,25"},
+        {"tab ret", "r", "s", "2@0,25"},
+        {"tab sp", "r", "s", "2@0,25"},
+        // Return on a card is a double click (release, click, release): the 2 goes up.
+        {"tab tab ret", "rcr", "c1", "2@458,0"},
+        // Space lifts it; the arrows carry it, lifted, over column 3's next
+        // row, where it drops with a release and a click.
+        {"tab tab sp r r", "", "c3", "2@136,31"},
+        {"tab tab sp r r sp", "rc", "c3", "2@130,25"},
         // Nothing left of column 1: the card stays lifted. Then over the strip,
         // which tries the foundation of its own suit.
-        {"tab tab sp l", "down 2 b1 31,50; move 2 to 6,31; ", "c1", "2@6,31"},
-        {"tab tab sp btab sp",
-         "down 2 b1 31,50; move 2 to 6,31; move 2 to 464,6; up 2 b1 31,50; click 2; ", "f1",
-         "2@458,0"},
-        // Escape: a release far off the table sends it home, and raises no click.
-        {"tab tab sp r esc",
-         "down 2 b1 31,50; move 2 to 6,31; move 2 to 71,6; up 2 b1 -100000,50; ", "c1", "2@0,25"},
+        {"tab tab sp l", "", "c1", "2@6,31"},
+        {"tab tab sp btab", "", "f1", "2@464,6"},
+        {"tab tab sp btab sp", "rc", "f1", "2@458,0"},
+        // Escape sends it home with a release and no click.
+        {"tab tab sp r esc", "r", "c1", "2@0,25"},
         // An illegal drop goes home; the focus stays where the player dropped.
-        {"tab tab sp r r r r sp",
-         "down 2 b1 31,50; move 2 to 6,31; move 2 to 71,6; move 2 to 136,31; move 2 to 201,6; "
-         "move 2 to 266,31; up 2 b1 31,50; click 2; ",
-         "c5", "2@0,25"},
+        {"tab tab sp r r r r sp", "rc", "c5", "2@0,25"},
         // From the pile to its foundation, where its predecessor is missing: home.
-        {"tab btab sp l sp",
-         "down 14 b1 31,50; move 14 to 546,210; move 14 to 464,108; up 14 b1 31,50; click 14; ",
-         "p", "14@540,204"},
-        // An empty column takes Space and Return without a call.
+        {"tab btab sp l sp", "rc", "p", "14@540,204"},
+        // An empty column takes Space and Return without a sound.
         {"tab tab r sp ret esc", "", "c2", "2@0,25"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keys);
         Table t = MakeTable(position);
-        Recorder r(t);
-        KeyboardPlay play(t, r.gestures, r);
+        Hands r(t);
+        KeyboardPlay play(t, r.gestures, r.gestures);
         std::istringstream keys(c.keys);
         for (std::string k; keys >> k;)
             play.Key(KeyOf(k));
-        EXPECT_EQ(r.log.str(), c.calls);
+        EXPECT_EQ(r.effects.sounds, c.sounds);
         ASSERT_TRUE(play.Focus());
         EXPECT_EQ(Name(*play.Focus()), c.focus);
         int16_t card = 0;
@@ -220,8 +174,8 @@ TEST(KeyboardPlay, KeysMakeTheMouseHandlersCalls) {
 
 TEST(KeyboardPlay, KeysAndMouseEndEachOthersGestures) {
     Table t = MakeTable("c1: 35 2 | c3: 23 | f: 1 10 20 30");
-    Recorder r(t);
-    KeyboardPlay play(t, r.gestures, r);
+    Hands r(t);
+    KeyboardPlay play(t, r.gestures, r.gestures);
     std::vector<std::string> moves;
     play.onFocusMoved = [&](Place p) { moves.push_back(Name(p)); };
 
@@ -229,7 +183,8 @@ TEST(KeyboardPlay, KeysAndMouseEndEachOthersGestures) {
     r.gestures.Carta_MouseDown(2, kLeftButton, 0, 20, 20);
     r.gestures.Carta_MouseMove(2, 1, 0, 200, 200);
     play.Key(TableKey::Return);
-    EXPECT_EQ(r.log.str(), "broken; ");
+    EXPECT_EQ(r.gestures.HeldButtons(), 0);
+    EXPECT_EQ(r.effects.sounds, "r");
     EXPECT_EQ(t.Carta[2].Left, 0);
     EXPECT_EQ(t.Carta[2].Mark, "a");
     EXPECT_FALSE(play.FocusShown());
@@ -258,8 +213,8 @@ TEST(KeyboardPlay, FocusLeavesAPlaceThatGoesAway) {
     Table t = MakeTable(
         "c1: 2 3 4 5 6 7 8 9 10 | c2: 12 13 14 15 16 17 18 19 20 | c3: 22 23 24 25 26 27 28 29 30 "
         "| c4: 33 34 35 36 37 38 39 40 | f: 1 11 21 31");
-    Recorder r(t);
-    KeyboardPlay play(t, r.gestures, r);
+    Hands r(t);
+    KeyboardPlay play(t, r.gestures, r.gestures);
     ASSERT_EQ(t.StockNext, kCardCount);
     for (TableKey k : {TableKey::Tab, TableKey::Return})
         play.Key(k);
@@ -267,8 +222,10 @@ TEST(KeyboardPlay, FocusLeavesAPlaceThatGoesAway) {
     play.Key(TableKey::Return);
     EXPECT_EQ(t.FoundTop[4], 32);
     EXPECT_EQ(Name(*play.Focus()), "f4");
-    EXPECT_EQ(r.log.str(),
-              "mazzo; down 32 b1 31,50; up 32 b1 31,50; click 32; dbl 32; up 32 b1 31,50; ");
+    EXPECT_EQ(r.effects.sounds,
+              "r"
+              "rcr")
+        << "the stock turned, then a double click";
 }
 
 }  // namespace

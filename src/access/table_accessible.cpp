@@ -1,4 +1,4 @@
-#include "table/table_accessible.h"
+#include "access/table_accessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -7,45 +7,20 @@
 #include <algorithm>
 #include <vector>
 
+#include "access/keyboard_play.h"
 #include "model/card.h"
 #include "table/card_widget.h"
-#include "table/keyboard_play.h"
 #include "table/table_surface.h"
 
 namespace tarvo {
 
 namespace {
 
-std::vector<TableAccessibility*>& Owners() {
-    static std::vector<TableAccessibility*> owners;
-    return owners;
-}
+const QString kOwnerName = QStringLiteral("TableAccessibility");
 
 void Tell(QAccessibleInterface* iface, QAccessible::Event type) {
     QAccessibleEvent event(iface, type);
     QAccessible::updateAccessibility(&event);
-}
-
-QRect CardRect(float left, float top, int extraRows = 0) {
-    return QRect(qRound(left), qRound(top), kCardWidgetWidthPx,
-                 kCardWidgetHeightPx + extraRows * static_cast<int>(kRowPitchPx));
-}
-
-// The part of the table a place covers, in table pixels.
-QRect PlaceRect(const TableAccessibility& owner, Place place) {
-    switch (place.kind) {
-        case PlaceKind::Column: {
-            const int rows = std::max<int>(owner.table().ColumnHeight(place.index), 1);
-            return CardRect(columnLeftPx(place.index), 0, rows - 1);
-        }
-        case PlaceKind::Foundation:
-            return CardRect(kFoundationLeftPx, foundationTopPx(place.index));
-        case PlaceKind::StockPile:
-            return CardRect(kStockPileLeftPx, kStockPileTopPx);
-        case PlaceKind::Stock:
-            return owner.surface().Mazzo();
-    }
-    return {};
 }
 
 // Interfaces that belong to the table, not to a widget: valid as long as
@@ -85,7 +60,7 @@ class PlaceAccessible final : public TableChild {
         if (t != QAccessible::Name) return {};
         return QString::fromStdString(PlaceName(owner_.table(), place_));
     }
-    QRect rect() const override { return OnScreen(PlaceRect(owner_, place_)); }
+    QRect rect() const override { return OnScreen(ToQRect(PlaceRect(owner_.table(), place_))); }
     // The stock is clicked to turn a card; the other places hold cards.
     QAccessible::Role role() const override {
         return place_.kind == PlaceKind::Stock ? QAccessible::Button : QAccessible::Grouping;
@@ -93,7 +68,7 @@ class PlaceAccessible final : public TableChild {
     QAccessible::State state() const override {
         QAccessible::State s;
         const bool stockShown = owner_.surface().MazzoShown();
-        const std::vector<Place> focusable = FocusablePlaces(owner_.table(), stockShown);
+        const std::vector<Place> focusable = FocusablePlaces(owner_.table());
         s.focusable =
             LaidOut() && std::find(focusable.begin(), focusable.end(), place_) != focusable.end();
         s.focused = owner_.focus() == place_;
@@ -136,8 +111,8 @@ class SurfaceAccessible final : public QAccessibleWidget {
     QAccessibleInterface* child(int i) const override {
         TableAccessibility* owner = Owner();
         if (i < 0 || !owner) return QAccessibleWidget::child(i);
-        if (i < TableAccessibility::kPlaceCount) return owner->PlaceInterface(i);
-        if (i == TableAccessibility::kPlaceCount) return owner->NewsInterface();
+        if (i < kPlaceCount) return owner->PlaceInterface(i);
+        if (i == kPlaceCount) return owner->NewsInterface();
         return QAccessibleWidget::child(i - Extra());
     }
     int indexOfChild(const QAccessibleInterface* iface) const override {
@@ -151,13 +126,12 @@ class SurfaceAccessible final : public QAccessibleWidget {
     }
     QAccessibleInterface* focusChild() const override {
         TableAccessibility* owner = Owner();
-        if (owner && owner->focus())
-            return owner->PlaceInterface(TableAccessibility::IndexOf(*owner->focus()));
+        if (owner && owner->focus()) return owner->PlaceInterface(RankOf(*owner->focus()));
         return QAccessibleWidget::focusChild();
     }
     QAccessibleInterface* childAt(int x, int y) const override {
         if (QAccessibleInterface* w = QAccessibleWidget::childAt(x, y)) return w;
-        for (int i = 0; Owner() && i < TableAccessibility::kPlaceCount; ++i) {
+        for (int i = 0; Owner() && i < kPlaceCount; ++i) {
             QAccessibleInterface* place = child(i);
             if (place->rect().contains(x, y)) return place;
         }
@@ -166,7 +140,7 @@ class SurfaceAccessible final : public QAccessibleWidget {
 
   private:
     TableAccessibility* Owner() const { return TableAccessibility::For(widget()); }
-    int Extra() const { return Owner() ? TableAccessibility::kPlaceCount + 1 : 0; }
+    int Extra() const { return Owner() ? kPlaceCount + 1 : 0; }
 };
 
 class CardAccessible final : public QAccessibleWidget {
@@ -202,27 +176,6 @@ QAccessibleInterface* TableFactory(const QString&, QObject* object) {
 
 }  // namespace
 
-Place TableAccessibility::PlaceAt(int i) {
-    if (i < kColumnCount) return {PlaceKind::Column, static_cast<int16_t>(i + 1)};
-    if (i < kColumnCount + kSuitCount)
-        return {PlaceKind::Foundation, static_cast<int16_t>(i - kColumnCount + 1)};
-    return {i == kPlaceCount - 1 ? PlaceKind::Stock : PlaceKind::StockPile, 0};
-}
-
-int TableAccessibility::IndexOf(Place place) {
-    switch (place.kind) {
-        case PlaceKind::Column:
-            return place.index - 1;
-        case PlaceKind::Foundation:
-            return kColumnCount + place.index - 1;
-        case PlaceKind::StockPile:
-            return kPlaceCount - 2;
-        case PlaceKind::Stock:
-            return kPlaceCount - 1;
-    }
-    return 0;
-}
-
 void TableAccessibility::InstallFactory() {
     static const bool installed = [] {
         QAccessible::installFactory(TableFactory);
@@ -233,13 +186,13 @@ void TableAccessibility::InstallFactory() {
 
 TableAccessibility::TableAccessibility(const Table& table, TableSurface& surface,
                                        const std::array<CardWidget*, 41>& cards)
-    : table_(table), surface_(surface), cards_(cards) {
-    Owners().push_back(this);
+    : QObject(&surface), table_(table), surface_(surface), cards_(cards) {
+    setObjectName(kOwnerName);
+    for (int16_t id = 1; id <= kCardCount; ++id)
+        cards_[id]->setAccessibleName(QString::fromStdString(CardName(id)));
 }
 
 TableAccessibility::~TableAccessibility() {
-    auto& owners = Owners();
-    owners.erase(std::remove(owners.begin(), owners.end(), this), owners.end());
     for (QAccessibleInterface* place : places_) {
         if (place) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(place));
     }
@@ -247,10 +200,9 @@ TableAccessibility::~TableAccessibility() {
 }
 
 TableAccessibility* TableAccessibility::For(const QWidget* surface) {
-    for (TableAccessibility* owner : Owners()) {
-        if (&owner->surface_ == surface) return owner;
-    }
-    return nullptr;
+    if (!surface) return nullptr;
+    return static_cast<TableAccessibility*>(
+        surface->findChild<QObject*>(kOwnerName, Qt::FindDirectChildrenOnly));
 }
 
 QAccessibleInterface* TableAccessibility::PlaceInterface(int i) {
@@ -290,7 +242,7 @@ void TableAccessibility::TableChanged() {
     }
     const bool stockShown = surface_.MazzoShown();
     if (tell && stockShown != stockShown_) {
-        Tell(PlaceInterface(kPlaceCount - 1),
+        Tell(PlaceInterface(RankOf({PlaceKind::Stock, 0})),
              stockShown ? QAccessible::ObjectShow : QAccessible::ObjectHide);
     }
     stockShown_ = stockShown;
@@ -328,7 +280,7 @@ std::optional<Place> TableAccessibility::focus() const {
 }
 
 void TableAccessibility::FocusMoved(Place place) {
-    if (QAccessible::isActive()) Tell(PlaceInterface(IndexOf(place)), QAccessible::Focus);
+    if (QAccessible::isActive()) Tell(PlaceInterface(RankOf(place)), QAccessible::Focus);
 }
 
 }  // namespace tarvo

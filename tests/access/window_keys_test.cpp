@@ -5,9 +5,10 @@
 #include <QWindow>
 #include <QtTest>
 
+#include "access/focus_ring.h"
+#include "access/keyboard_play.h"
 #include "form_harness.h"
 #include "solver.h"
-#include "table/focus_ring.h"
 #include "table/table_surface.h"
 
 using namespace tarvo;
@@ -42,7 +43,7 @@ bool ArrowTo(Form1& form, int16_t column) {
 }
 
 Place PlaceOf(const Table& t, int16_t card) {
-    for (Place p : FocusablePlaces(t, false))
+    for (Place p : FocusablePlaces(t))
         if (TopCard(t, p) == card) return p;
     return {PlaceKind::Stock, 0};
 }
@@ -54,8 +55,8 @@ QWidget* Ring(Form1& form) {
 // The ring's band just outside the card, kept inside the table.
 QRect RingAround(Form1& form, int16_t card) {
     const Table& t = form.table();
-    const QRect place(qRound(t.Carta[card].Left), qRound(t.Carta[card].Top), kCardWidgetWidthPx,
-                      kCardWidgetHeightPx);
+    const QRect place(qRound(t.Carta[card].Left), qRound(t.Carta[card].Top), qRound(kCardWidthPx),
+                      qRound(kCardHeightPx));
     return place.adjusted(-kFocusRingPx, -kFocusRingPx, kFocusRingPx, kFocusRingPx)
         .intersected(form.Surface()->rect());
 }

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "access/table_speech.h"
 #include "positions.h"
-#include "table/table_speech.h"
 #include "table_mouse.h"
 
 namespace tarvo {
@@ -43,7 +43,7 @@ TEST(Speech, PlacesAreNamedForWhatTheyHold) {
         EXPECT_EQ(PlaceName(t, c.place), c.name);
 
     // Nor does the keyboard stop on an empty foundation.
-    const std::vector<Place> focusable = FocusablePlaces(t, true);
+    const std::vector<Place> focusable = FocusablePlaces(t);
     EXPECT_EQ(std::count_if(focusable.begin(), focusable.end(),
                             [](Place p) { return p.kind == PlaceKind::Foundation; }),
               1);

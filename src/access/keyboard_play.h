@@ -1,8 +1,8 @@
 #pragma once
 // Playing from the keyboard, decided on the Table alone. A focus moves over
-// the places of the table; each action key becomes the calls a mouse would
-// make on the very same handlers, with a pointer placed so that the release's
-// hit test lands on the place the player chose.
+// the places of the table; each action key makes the gesture a hand would
+// make with the mouse (hand_gestures.h) on the very same handlers, carrying
+// the card so that the release's hit test lands on the place chosen.
 
 #include <cstdint>
 #include <functional>
@@ -10,29 +10,17 @@
 #include <vector>
 
 #include "model/table.h"
+#include "model/table_places.h"
 #include "table/card_gestures.h"
 #include "table/card_handlers.h"
-#include "table/table_places.h"
 
 namespace tarvo {
-
-// The handlers the mouse drives: the card notifications, the stock's click,
-// and the end of a gesture the platform broke off.
-class TableHandlers : public CardMouseHandlers {
-  public:
-    virtual void mazzo_Click() = 0;
-    virtual void GestureBrokenOff() = 0;
-    virtual bool MazzoShown() const = 0;
-};
 
 enum class TableKey : uint8_t { Tab, BackTab, Left, Right, Up, Down, Return, Space, Escape };
 
 // A keyboard-held card lies this far right of and below its drop place, so it
 // reads as lifted; the release's hit test still finds that place.
 constexpr float kLiftPx = 6;
-// Where the keyboard's "pointer" holds a card, inside its border.
-constexpr float kKeyGrabXPx = 31;
-constexpr float kKeyGrabYPx = 50;
 
 // The place an arrow or Tab goes to from `from` among `places` (table order).
 // Tab and BackTab cycle; an arrow takes the nearest place lying that way,
@@ -76,16 +64,17 @@ class KeyboardPlay {
     void Act(TableKey key);
     void PickUp(int16_t card);
     void FollowFocus();
-    void Drop();
+    void DropHere();
     void ReturnHome();
     // The table position the held card is carried to over `target`.
-    void SpotFor(Place target, float& left, float& top) const;
+    PxRect SpotFor(Place target) const;
 
     const Table& t_;
     const CardGestures& gestures_;
     TableHandlers& h_;
     std::optional<Place> focus_;
     bool shown_ = false;
+    // The card the keys picked up; it is held while the gesture lasts.
     int16_t held_ = 0;
     Place origin_;  // where the held card was taken from
 };
