@@ -12,9 +12,6 @@ int Suit(int id) {
 int Value(int id) {
     return (id - 1) % 10 + 1;
 }
-bool Short(int id) {
-    return id <= 20;
-}
 
 }  // namespace
 
@@ -25,13 +22,6 @@ uint8_t CardAt(const Position& p, uint8_t from) {
     const int s = from - kFromFoundation;
     // An ace never leaves its foundation.
     return p.up[s] >= 2 ? static_cast<uint8_t>(s * 10 + p.up[s]) : 0;
-}
-
-bool Fits(const Position& p, uint8_t card, int col) {
-    if (p.heights[col] == 0) return true;
-    if (p.heights[col] >= kColumnRows) return false;
-    const int t = p.Top(col);
-    return Value(t) == Value(card) + 1 && Short(t) != Short(card);
 }
 
 int LegalSteps(const Position& p, Step* out) {

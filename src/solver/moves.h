@@ -34,7 +34,17 @@ struct Undo {
 
 // The card a player would pick up at `from`; 0 if none may be picked up there.
 uint8_t CardAt(const Position& p, uint8_t from);
-bool Fits(const Position& p, uint8_t card, int col);
+
+// Whether `card` may lie on `top` in a column: one value lower, other group.
+inline bool FitsOn(int card, int top) {
+    const int vc = (card - 1) % 10, vt = (top - 1) % 10;
+    return vt == vc + 1 && (card <= 20) != (top <= 20);
+}
+inline bool Fits(const Position& p, uint8_t card, int col) {
+    const int h = p.heights[col];
+    if (h == 0) return true;
+    return h < kColumnRows && FitsOn(card, p.columns[col][h - 1]);
+}
 // Every legal step; returns how many were written to `out` (kMaxSteps room).
 int LegalSteps(const Position& p, Step* out);
 

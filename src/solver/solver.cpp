@@ -13,9 +13,11 @@ constexpr int kMaxDepth = 3000;
 constexpr uint64_t kCancelCheckNodes = 4096;
 // Short runs, the first in the fixed move order and the others shuffled,
 // before the complete run: a winnable deal that the fixed order leads astray
-// is often won by one. Their budgets double every second run.
-constexpr int kShortRuns = 16;
+// is often won by one. Their budgets double every second run, up to a cap:
+// a lost deal pays for them all before the complete run proves it.
+constexpr int kShortRuns = 14;
 constexpr uint64_t kFirstShortRunNodes = 3000;
+constexpr uint64_t kMaxShortRunNodes = 96'000;
 // A short run takes at most this share of the whole budget.
 constexpr uint64_t kShortRunShareDivisor = 16;
 
@@ -117,6 +119,14 @@ int Solver::Candidates(Step* out) {
         const uint8_t c = CardAt(p, from);
         if (c != 0 && p.up[Suit(c)] == Value(c) - 1) out[n++] = {from, kToFoundation};
     }
+    // A card that already lies on a card it fits gains only a change of base
+    // by moving: such moves come after the stock.
+    auto onItsBase = [&](uint8_t from) {
+        const int h = from < kColumnCount ? p.heights[from] : 0;
+        if (h < 2) return false;
+        const int c = p.columns[from][h - 1], u = p.columns[from][h - 2];
+        return Value(u) == Value(c) + 1 && Group(u) != Group(c);
+    };
     auto toColumns = [&](uint8_t from) {
         const uint8_t c = CardAt(p, from);
         if (c == 0) return;
@@ -126,9 +136,11 @@ int Solver::Candidates(Step* out) {
         if (firstEmpty >= 0 && !alone) out[n++] = {from, static_cast<uint8_t>(firstEmpty)};
     };
     for (uint8_t from = 0; from < kColumnCount; ++from)
-        toColumns(from);
+        if (!onItsBase(from)) toColumns(from);
     toColumns(kFromPile);
     if (p.stockNext < p.stockSize) out[n++] = {kTurn, 0};
+    for (uint8_t from = 0; from < kColumnCount; ++from)
+        if (onItsBase(from)) toColumns(from);
     for (uint8_t s = 0; s < kSuitCount; ++s) {
         const uint8_t from = static_cast<uint8_t>(kFromFoundation + s);
         const uint8_t c = CardAt(p, from);
@@ -174,7 +186,7 @@ bool Solver::Search(int depth) {
 }
 
 bool Solver::Run(uint64_t budget, uint64_t shuffleSeed) {
-    seen_.Start(static_cast<size_t>(2 * budget), options_.tableBytes);
+    seen_.NewRun();
     path_.clear();
     cut_ = stop_ = false;
     shuffle_ = shuffleSeed;
@@ -185,6 +197,9 @@ bool Solver::Run(uint64_t budget, uint64_t shuffleSeed) {
 Result Solver::Solve(const Position& start) {
     nodes_ = 0;
     cancelled_ = false;
+    // Twice the nodes: a run that uses them all still finds room.
+    seen_.Size(static_cast<size_t>(2 * std::min(options_.nodeBudget, uint64_t{1} << 40)),
+               options_.tableBytes);
     Result result;
     bool won = false, complete = false;
     if (options_.prune) {
@@ -193,7 +208,8 @@ Result Solver::Solve(const Position& start) {
         uint64_t seed = Hash(start, false);
         for (int run = 0; run < kShortRuns && !won && !complete; ++run) {
             pos_ = start;
-            const uint64_t budget = std::min(cap, kFirstShortRunNodes << (run / 2));
+            const uint64_t budget =
+                std::min({cap, kMaxShortRunNodes, kFirstShortRunNodes << (run / 2)});
             won = Run(budget, run == 0 ? 0 : NextRandom(seed) | 1);
             complete = !cut_;
             if (cancelled_) break;

@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
         }
         const auto start = std::chrono::steady_clock::now();
         const Result r = solver.Solve(p);
-        const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
+        const std::chrono::duration<double, std::milli> ms =
+            std::chrono::steady_clock::now() - start;
         std::printf("%s %zu moves %llu nodes %.1f ms", Name(r.verdict), r.line.size(),
                     static_cast<unsigned long long>(r.nodes), ms.count());
         if (printLine) {

@@ -64,13 +64,17 @@ uint64_t Hash(const Position& p, bool anyColumn) {
     return h;
 }
 
-void Transpositions::Start(size_t entries, size_t maxBytes) {
+void Transpositions::Size(size_t entries, size_t maxBytes) {
     const size_t cap = std::bit_floor(std::max(maxBytes / sizeof(uint64_t), kBucket));
     const size_t size = std::min(cap, std::bit_ceil(std::max(entries, kBucket)));
     if (size != slots_.size()) {
         slots_.assign(size, 0);
         generation_ = 0;
     }
+    NewRun();
+}
+
+void Transpositions::NewRun() {
     if (++generation_ > kGenerationMask) {
         std::fill(slots_.begin(), slots_.end(), 0);
         generation_ = 1;

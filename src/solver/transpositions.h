@@ -18,8 +18,10 @@ uint64_t Hash(const Position& p, bool anyColumn);
 
 class Transpositions {
   public:
-    // Room for at least `entries` hashes, at most `maxBytes`; starts a new run.
-    void Start(size_t entries, size_t maxBytes);
+    // Room for at least `entries` hashes, at most `maxBytes`; forgets all.
+    void Size(size_t entries, size_t maxBytes);
+    // Forgets all, at once: a new generation.
+    void NewRun();
     // False when the hash was already met in this run.
     bool Insert(uint64_t hash);
     size_t Bytes() const { return slots_.size() * sizeof(uint64_t); }
