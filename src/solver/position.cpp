@@ -27,6 +27,20 @@ uint8_t Position::PileTop() const {
     return pile ? stock[std::bit_width(pile) - 1] : 0;
 }
 
+Position Compact(const Position& p) {
+    Position q = p;
+    q.stockSize = 0;
+    for (int i = 0; i < p.stockNext; ++i)
+        if (p.pile >> i & 1) q.stock[q.stockSize++] = p.stock[i];
+    q.stockNext = q.stockSize;
+    q.pile = static_cast<uint16_t>((1u << q.stockSize) - 1);
+    for (int i = p.stockNext; i < p.stockSize; ++i)
+        q.stock[q.stockSize++] = p.stock[i];
+    for (int i = q.stockSize; i < kStockSize; ++i)
+        q.stock[i] = 0;
+    return q;
+}
+
 std::string Fault(const Position& p) {
     if (p.stockSize > kStockSize || p.stockNext > p.stockSize) return "stock out of range";
     if (p.pile >> p.stockNext) return "a card on the pile that was never turned";
@@ -111,7 +125,7 @@ bool FromTable(const Table& t, Position& out, std::string& error) {
     }
     error = Fault(p);
     if (!error.empty()) return false;
-    out = p;
+    out = Compact(p);
     return true;
 }
 

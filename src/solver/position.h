@@ -34,6 +34,11 @@ struct Position {
     uint8_t PileTop() const;
 };
 
+// The same position with the turned cards that left the pile dropped from
+// the stock: the form FromTable and FromText give, so that a table and its
+// text are searched alike.
+Position Compact(const Position& p);
+
 // What the position lacks to be one the rules can reach; empty when sound.
 std::string Fault(const Position& p);
 

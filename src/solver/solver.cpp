@@ -15,9 +15,9 @@ constexpr uint64_t kCancelCheckNodes = 4096;
 // before the complete run: a winnable deal that the fixed order leads astray
 // is often won by one. Their budgets double every second run, up to a cap:
 // a lost deal pays for them all before the complete run proves it.
-constexpr int kShortRuns = 14;
+constexpr int kShortRuns = 10;
 constexpr uint64_t kFirstShortRunNodes = 3000;
-constexpr uint64_t kMaxShortRunNodes = 96'000;
+constexpr uint64_t kMaxShortRunNodes = 24'000;
 // A short run takes at most this share of the whole budget.
 constexpr uint64_t kShortRunShareDivisor = 16;
 
@@ -202,8 +202,9 @@ Result Solver::Solve(const Position& start) {
                options_.tableBytes);
     Result result;
     bool won = false, complete = false;
-    if (options_.prune) {
-        const uint64_t cap = options_.nodeBudget / kShortRunShareDivisor;
+    const uint64_t cap = options_.nodeBudget / kShortRunShareDivisor;
+    // Below that the budget is all for one complete run.
+    if (options_.prune && cap >= kFirstShortRunNodes) {
         // Seeded from the position: the same position is always searched alike.
         uint64_t seed = Hash(start, false);
         for (int run = 0; run < kShortRuns && !won && !complete; ++run) {

@@ -17,8 +17,8 @@ namespace tarvo::solver {
 
 // Node budgets that the benchmark chose (see the README): a hint answers a
 // position from play within 100 ms at p99; a new deal is decided but for 1 %.
-constexpr uint64_t kHintBudgetNodes = 100'000;
-constexpr uint64_t kDealBudgetNodes = 2'000'000;
+constexpr uint64_t kHintBudgetNodes = 300'000;
+constexpr uint64_t kDealBudgetNodes = 12'000'000;
 
 enum class Verdict { kWon, kLost, kUnknown };
 const char* Name(Verdict v);

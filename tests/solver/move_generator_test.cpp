@@ -1,6 +1,7 @@
 // The solver's move generator is a second encoding of the rules: at every
 // position of random games it must list exactly the moves the rule
-// procedures accept, fed as the mouse feeds them, and lead to the same tables.
+// procedures accept, fed as the mouse feeds them, and lead to the same tables;
+// and each position, written as text and read back, is the same again.
 
 #include <gtest/gtest.h>
 
@@ -87,7 +88,7 @@ std::vector<Outcome> GeneratorMoves(const Position& p) {
         Position next = p;
         solver::Undo undo;
         solver::Apply(next, steps[i], undo);
-        moves.push_back({solver::Describe(p, steps[i]), next});
+        moves.push_back({solver::Describe(p, steps[i]), solver::Compact(next)});
         solver::Revert(next, steps[i], undo);
         EXPECT_EQ(next, p) << "undoing move " << i << " of " << solver::ToText(p);
     }
@@ -103,6 +104,10 @@ TEST(MoveGenerator, ListsExactlyTheMovesTheRulesAcceptAndTheirTables) {
         t->Mescola();
         for (int turn = 0; turn < kMovesPerGame; ++turn) {
             const Position p = Read(*t);
+            Position written;
+            std::string error;
+            ASSERT_TRUE(solver::FromText(solver::ToText(p), written, error)) << error;
+            ASSERT_EQ(written, p) << solver::ToText(p);
             auto model = ModelMoves(*t);
             auto generated = GeneratorMoves(p);
             auto byKey = [](const Outcome& a, const Outcome& b) {

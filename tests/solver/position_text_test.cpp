@@ -38,6 +38,15 @@ Position Parse(const std::string& text) {
     return p;
 }
 
+// The deal of kWonDeal: Deck(1..40) as the shuffle left it. The shuffle
+// repeats it from a random source returning (id + 0.5) / 41 for each id.
+TEST(PositionText, ADealIsItsDeckInOrder) {
+    const std::array<int16_t, kCardCount> deck{
+        1, 16, 19, 24, 28, 25, 22, 26, 8,  14, 31, 36, 34, 3,  33, 32, 5, 29, 30, 11,
+        9, 35, 15, 2,  7,  12, 13, 4,  40, 27, 17, 10, 21, 37, 18, 38, 6, 39, 23, 20};
+    EXPECT_EQ(solver::ToText(solver::Deal(deck)), kWonDeal);
+}
+
 TEST(PositionText, VerdictsOfWrittenPositions) {
     const std::pair<const char*, Verdict> cases[] = {
         {kWonDeal, Verdict::kWon}, {kLost, Verdict::kLost}, {kTrap, Verdict::kWon}};

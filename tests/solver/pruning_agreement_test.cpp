@@ -22,8 +22,8 @@ constexpr int kDeals = 100;
 constexpr int kPositions = 3 * kDeals;
 // Budgets in nodes: enough for most positions, small enough for the
 // sanitizer build.
-constexpr uint64_t kPrunedBudgetNodes = 30'000;
-constexpr uint64_t kFullBudgetNodes = 30'000;
+constexpr uint64_t kPrunedBudgetNodes = 20'000;
+constexpr uint64_t kFullBudgetNodes = 15'000;
 
 struct Sample {
     std::unique_ptr<Table> table;
