@@ -165,6 +165,16 @@ std::string ToText(const Position& p) {
     return out.str();
 }
 
+int CardNumber(const std::string& word) {
+    size_t used = 0;
+    int n = -1;
+    try {
+        n = std::stoi(word, &used);
+    } catch (const std::exception&) {
+    }
+    return used == word.size() && n >= 0 && n <= kCardCount ? n : -1;
+}
+
 bool FromText(const std::string& text, Position& out, std::string& error) {
     Position p;
     std::vector<uint8_t> pile, rest;
@@ -178,13 +188,8 @@ bool FromText(const std::string& text, Position& out, std::string& error) {
         std::vector<uint8_t> ids;
         std::string word;
         while (in >> word) {
-            size_t used = 0;
-            int id = -1;
-            try {
-                id = std::stoi(word, &used);
-            } catch (const std::exception&) {
-            }
-            if (used != word.size() || id < 0 || id > kCardCount) {
+            const int id = CardNumber(word);
+            if (id < 0) {
                 error = "\"" + word + "\" is not a card id";
                 return false;
             }

@@ -50,6 +50,10 @@ bool FromTable(const Table& t, Position& out, std::string& error);
 // leaves it. The deal itself is the model's own.
 Position Deal(const std::array<int16_t, kCardCount>& deck);
 
+// A word that is a whole number 0..40 (a card id, or 0 for none); -1 for
+// any other word.
+int CardNumber(const std::string& word);
+
 // One line of text, the form tests and tarvo-solve share:
 //   "c1: 24 3 | c3: 23 | f: 0 10 23 30 | p: 26 27 | s: 5 6 7"
 // c1..c7 the columns (row 1 first; a column not named is empty), f the four

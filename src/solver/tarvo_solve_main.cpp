@@ -61,13 +61,8 @@ bool ReadDeal(const std::string& line, Position& out, std::string& error) {
     bool seen[kCardCount + 1] = {};
     size_t n = 0;
     for (std::string word; in >> word;) {
-        size_t used = 0;
-        int id = 0;
-        try {
-            id = std::stoi(word, &used);
-        } catch (const std::exception&) {
-        }
-        if (used != word.size() || id < 1 || id > kCardCount) {
+        const int id = CardNumber(word);
+        if (id < 1) {
             error = "\"" + word + "\" is not a card id 1..40";
             return false;
         }
