@@ -3,7 +3,9 @@
 // found no win) or unknown (the node budget ran out, or it was cancelled).
 // It knows the stock's hidden order. The same position and options always
 // give the same answer and line. One Solver per thread; it keeps its
-// transposition table between calls.
+// transposition table between calls. The search recurses once per move of
+// a line of up to 3,000 moves, some 340 bytes each (470 under
+// AddressSanitizer): give its thread 2 MB of stack or more.
 
 #include <atomic>
 #include <cstdint>
@@ -66,7 +68,7 @@ class Solver {
     explicit Solver(Options options = {}) : options_(options) {}
     Result Solve(const Position& start);
     // Every legal move with the verdict on the position it leads to, each
-    // within the node budget.
+    // within the node budget (so up to 97 budgets in all).
     std::vector<MoveVerdict> Analyse(const Position& start);
 
   private:
