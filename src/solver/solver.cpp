@@ -6,8 +6,8 @@ namespace tarvo::solver {
 
 namespace {
 
-// A line longer than this is given up as unknown: it keeps the recursion's
-// stack small.
+// A line is not followed beyond this: it keeps the recursion's stack small.
+// A run cut short here can still win, but not prove a loss.
 constexpr int kMaxDepth = 3000;
 // Cancellation is looked at once per this many nodes.
 constexpr uint64_t kCancelCheckNodes = 4096;
@@ -38,8 +38,9 @@ uint64_t NextRandom(uint64_t& state) {
     return z ^ (z >> 31);
 }
 
-// A card that may always go up: no card that could still want to lie on it
-// is off its foundation, or it is a 2, on which only an ace fits.
+// A card that may always go up: the only cards that could lie on it, the
+// other group's one value lower, are up, and its own group's other suit is
+// at most one behind; or it is a 2, on which only an ace fits.
 bool SafeUp(const Position& p, int card) {
     const int s = Suit(card), v = Value(card);
     if (p.up[s] != v - 1) return false;

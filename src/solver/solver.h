@@ -66,6 +66,7 @@ struct MoveVerdict {
 class Solver {
   public:
     explicit Solver(Options options = {}) : options_(options) {}
+    // `start` as FromTable or FromText give it (a sound position).
     Result Solve(const Position& start);
     // Every legal move with the verdict on the position it leads to, each
     // within the node budget (so up to 97 budgets in all).

@@ -19,11 +19,7 @@ namespace {
 using solver::Position;
 using solver::Where;
 
-#ifdef TARVO_SANITIZE
-constexpr int kGames = 12;
-#else
 constexpr int kGames = 40;
-#endif
 constexpr int kMovesPerGame = 200;
 
 struct Outcome {
