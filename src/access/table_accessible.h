@@ -56,6 +56,7 @@ class TableAccessibility final : public QObject {
     // Accessible children of the surface, registered when first asked for.
     QAccessibleInterface* PlaceInterface(int i);
     QAccessibleInterface* NewsInterface();
+    QAccessibleInterface* CardInterface(int16_t id) const;
     bool Owns(const QAccessibleInterface* iface) const;
 
   private:

@@ -11,9 +11,11 @@ namespace {
 
 const char* const kSuitNames[] = {"", "Denari", "Coppe", "Bastoni", "Spade"};
 
-bool Overlap(const CardPlace& a, const CardPlace& b) {
-    return a.Left < b.Left + kCardWidthPx && b.Left < a.Left + kCardWidthPx &&
-           a.Top < b.Top + kCardHeightPx && b.Top < a.Top + kCardHeightPx;
+// Whether `front` hides the whole band at the top of `card`, where its value
+// and suit are printed.
+bool CoversBand(const CardPlace& front, const CardPlace& card) {
+    return front.Left <= card.Left && front.Left + kCardWidthPx >= card.Left + kCardWidthPx &&
+           front.Top <= card.Top && front.Top + kCardHeightPx >= card.Top + kRowPitchPx;
 }
 
 std::string Count(int n, const char* what) {
@@ -71,19 +73,19 @@ std::string CardName(int16_t id) {
     return std::to_string(valueOf(id)) + " of " + kSuitNames[suitOf(id)];
 }
 
-bool CardShown(const Table& t, int16_t id) {
+bool CardReadable(const Table& t, int16_t id) {
     const CardPlace& card = t.Carta[id];
     if (OffTable(card)) return false;
     for (int16_t j = 1; j <= kCardCount; ++j) {
         const CardPlace& other = t.Carta[j];
         if (j == id || other.Z <= card.Z || other.Mark == "n" || OffTable(other)) continue;
-        if (Overlap(card, other)) return false;
+        if (CoversBand(other, card)) return false;
     }
     return true;
 }
 
 std::string CardSpokenName(const Table& t, int16_t id) {
-    return CardShown(t, id) ? CardName(id) : "covered card";
+    return CardReadable(t, id) ? CardName(id) : "covered card";
 }
 
 std::string PlaceName(const Table& t, Place place) {

@@ -15,13 +15,14 @@ namespace tarvo {
 // "7 of Coppe".
 std::string CardName(int16_t id);
 
-// A card a sighted player can read whole: on the table and with no card in
-// front of any part of it. The card being carried does not count as in
-// front, so the names under it stay put while it travels.
-bool CardShown(const Table& table, int16_t id);
+// A card a sighted player can read: on the table, with the band at its top
+// (value and suit) not hidden by a card in front, as a covered column card's
+// band shows. The card being carried does not count as in front, so the
+// names under it stay put while it travels.
+bool CardReadable(const Table& table, int16_t id);
 
-// The name of a card's accessible object: its own name while shown, else
-// "covered card", so the reader tells no more than the screen.
+// The name of a card's accessible object: its own name while readable, else
+// "covered card", so the reader tells what the screen tells.
 std::string CardSpokenName(const Table& table, int16_t id);
 
 // "Column 3, 4 cards, top 7 of Coppe", "Column 5, empty", "Stock, 9 cards

@@ -52,7 +52,7 @@ TEST(Speech, PlacesAreNamedForWhatTheyHold) {
     EXPECT_EQ(PlaceName(t, {PlaceKind::Stock, 0}), "Stock, empty");
 }
 
-TEST(Speech, OnlyCardsThePlayerCanReadWholeAreNamed) {
+TEST(Speech, EveryCardWhoseBandShowsIsNamed) {
     Table t = MakeTable("c1: 24 3 | c2: 35 25 14 | f: 2 10 20 30 | p: 26 27");
     TableMouse m(t);
     auto named = [&](std::vector<int16_t> ids) {
@@ -62,20 +62,20 @@ TEST(Speech, OnlyCardsThePlayerCanReadWholeAreNamed) {
         return names;
     };
     EXPECT_EQ(named({24, 3, 26, 27, 1, 2, 40}),
-              "covered card, 3 of Denari, covered card, 7 of Bastoni, covered card, 2 of "
+              "4 of Bastoni, 3 of Denari, covered card, 7 of Bastoni, covered card, 2 of "
               "Denari, covered card");
 
-    // The peek shows the covered card whole, over the cards below it.
+    // The peek shows the covered card whole, over the band of the card below it.
     m.Press(kRightButton, 80, 30);
-    EXPECT_EQ(named({35, 25, 14}), "covered card, 5 of Bastoni, covered card");
+    EXPECT_EQ(named({35, 25, 14}), "5 of Spade, 5 of Bastoni, covered card");
     m.Release(kRightButton, 80, 30);
-    EXPECT_EQ(named({35, 25, 14}), "covered card, covered card, 4 of Coppe");
+    EXPECT_EQ(named({35, 25, 14}), "5 of Spade, 5 of Bastoni, 4 of Coppe");
 
     // A carried card hides nothing while it travels over other cards.
     m.Press(kLeftButton, 30, 40);
     m.Move(90, 70);
     m.Move(100, 80);
-    EXPECT_EQ(named({3, 25, 14}), "3 of Denari, covered card, 4 of Coppe");
+    EXPECT_EQ(named({3, 25, 14}), "3 of Denari, 5 of Bastoni, 4 of Coppe");
 }
 
 TEST(Speech, EachHandlerIsAnnouncedByWhatItChanged) {
