@@ -53,6 +53,17 @@ TableKeyboard::TableKeyboard(Form1& form)
       ring_(new FocusRing(form.Surface())) {
     // Keys reach the window itself: nothing on the table takes the focus.
     form_.installEventFilter(this);
+    // Escape on a panel that has the keys does what a click on its text
+    // does; a card the keys hold still goes back.
+    form.Text2->onEscape = [this] { PanelEscape(&Form1::Text2_Click); };
+    form.Text3->onEscape = [this] { PanelEscape(&Form1::Text3_Click); };
+    form.Text4->onEscape = [this] { PanelEscape(&Form1::Text4_Click); };
+}
+
+void TableKeyboard::PanelEscape(void (Form1::*click)()) {
+    (form_.*click)();
+    if (play_.Holding()) play_.Key(TableKey::Escape);
+    ShowFocus();
 }
 
 KeyboardPlay& Form1::Keyboard() {

@@ -231,6 +231,15 @@ class AccessibleTest(GameTestCase):
         game.key("Left")
         self.assertTrue(self.wait_event(focused(r"(Column [1-7]|\w+ foundation), .*")),
                         self.events)
+        # The rules opened from the keyboard are a named text that takes the
+        # focus; Escape puts them away and the table has the keys again.
+        self.events.clear()
+        game.key("alt+r", "Return")
+        self.assertTrue(self.wait_event(focused(r"Rules")), self.events)
+        self.events.clear()
+        game.key("Escape", "Tab")
+        self.assertTrue(self.wait_event(focused(r"(Column [1-7]|\w+ foundation|Stock.*), .*")),
+                        self.events)
 
 if __name__ == "__main__":
     main()
