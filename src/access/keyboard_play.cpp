@@ -76,7 +76,7 @@ int16_t KeyboardPlay::HeldCard() const {
 }
 
 void KeyboardPlay::Key(TableKey key) {
-    if (gestures_.HeldButtons() != 0 && !Holding()) {
+    if (gestures_.HeldButtons() != 0 && !Holding() && peeked_ == 0) {
         h_.GestureBrokenOff();  // keys end a mouse gesture, and do nothing more
     } else if (!FocusShown()) {
         if (!focus_) focus_ = StockShown(t_) ? Place{PlaceKind::Stock, 0} : Places().front();
@@ -99,6 +99,7 @@ void KeyboardPlay::Act(TableKey key) {
         case TableKey::Right:
         case TableKey::Up:
         case TableKey::Down: {
+            if (!Holding() && MoveAlongColumn(key)) return;
             const Place to = NextPlace(Places(), *focus_, key);
             if (to == *focus_) return;
             MoveFocus(to);
@@ -108,6 +109,8 @@ void KeyboardPlay::Act(TableKey key) {
         case TableKey::Escape:
             if (Holding()) ReturnHome();
             return;
+        case TableKey::Read:
+            return;  // the speech's, not the table's
         case TableKey::Return:
         case TableKey::Space:
             break;
@@ -118,6 +121,14 @@ void KeyboardPlay::Act(TableKey key) {
     }
     if (focus_->kind == PlaceKind::Stock) {
         h_.mazzo_Click();
+        return;
+    }
+    if (const int16_t covered = FocusedCard(); covered != 0) {
+        // A covered card: Space shows it whole while it is held.
+        if (key == TableKey::Space && peeked_ == 0) {
+            peeked_ = covered;
+            PeekPress(h_, covered);
+        }
         return;
     }
     const int16_t card = TopCard(t_, *focus_);
@@ -171,7 +182,36 @@ void KeyboardPlay::ReturnHome() {
     MoveFocus(origin_);
 }
 
+int16_t KeyboardPlay::FocusedCard() const {
+    if (row_ == 0 || !focus_ || focus_->kind != PlaceKind::Column) return 0;
+    return row_ < t_.ColumnHeight(focus_->index) ? t_.Columns[focus_->index][row_] : 0;
+}
+
+bool KeyboardPlay::MoveAlongColumn(TableKey key) {
+    if (focus_->kind != PlaceKind::Column) return false;
+    const int16_t height = t_.ColumnHeight(focus_->index);
+    const int16_t row = row_ == 0 ? height : row_;
+    const int16_t to = static_cast<int16_t>(key == TableKey::Up ? row - 1 : row + 1);
+    if (to < 1 || to > height) return false;
+    EndPeek();
+    row_ = to == height ? 0 : to;
+    if (onFocusMoved && shown_) onFocusMoved(*focus_);
+    return true;
+}
+
+void KeyboardPlay::KeyReleased(TableKey key) {
+    if (key == TableKey::Space) EndPeek();
+}
+
+void KeyboardPlay::EndPeek() {
+    if (peeked_ == 0) return;
+    const int16_t card = peeked_;
+    peeked_ = 0;
+    PeekRelease(h_, card);
+}
+
 void KeyboardPlay::MousePressed() {
+    EndPeek();
     if (!Holding() && !FocusShown()) return;
     if (Holding()) h_.GestureBrokenOff();
     Settle();
@@ -186,6 +226,8 @@ void KeyboardPlay::Settle() {
     }
     // While a card is held the focus is on a drop target, and they all stay.
     if (!focus_ || Holding()) return;
+    // A covered card the focus went down to stays covered while it stays put.
+    if (row_ != 0 && FocusedCard() == 0) row_ = 0;
     const std::vector<Place> places = Places();
     if (Contains(places, *focus_)) return;
     // The focused place went away: the one before it in table order.
@@ -194,6 +236,8 @@ void KeyboardPlay::Settle() {
 
 void KeyboardPlay::MoveFocus(Place to) {
     if (focus_ && *focus_ == to) return;
+    EndPeek();
+    row_ = 0;
     focus_ = to;
     if (onFocusMoved && shown_) onFocusMoved(to);
 }

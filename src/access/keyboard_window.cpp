@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "access/focus_ring.h"
+#include "access/table_accessible.h"
 #include "app/form1.h"
 #include "table/table_surface.h"
 #include "ui/text_panel.h"
@@ -40,6 +41,8 @@ std::optional<TableKey> TableKeyOf(const QKeyEvent& e) {
             return TableKey::Space;
         case Qt::Key_Escape:
             return TableKey::Escape;
+        case Qt::Key_R:
+            return TableKey::Read;
         default:
             return {};
     }
@@ -81,8 +84,16 @@ void TableKeyboard::MousePressed() {
 }
 
 bool TableKeyboard::eventFilter(QObject* watched, QEvent* e) {
-    return e->type() == QEvent::KeyPress && watched == &form_ &&
-           TableKeyPressed(static_cast<QKeyEvent*>(e));
+    if (watched != &form_) return false;
+    if (e->type() == QEvent::KeyPress) return TableKeyPressed(static_cast<QKeyEvent*>(e));
+    if (e->type() != QEvent::KeyRelease) return false;
+    auto* key = static_cast<QKeyEvent*>(e);
+    if (key->isAutoRepeat()) return false;
+    if (const std::optional<TableKey> k = TableKeyOf(*key)) {
+        play_.KeyReleased(*k);
+        ShowFocus();
+    }
+    return false;
 }
 
 bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
@@ -91,6 +102,8 @@ bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
     if (!key || !form_.Nuova->isEnabled() || QApplication::activePopupWidget()) return false;
     QWidget* focus = QApplication::focusWidget();
     if (focus && focus != &form_) return false;
+    // A held Space peeks once: its repeats are no new presses.
+    if (e->isAutoRepeat() && *key == TableKey::Space) return true;
     if (QGuiApplication::mouseButtons() != Qt::NoButton && !play_.Holding()) {
         // A hand still on the mouse: the key ends its gesture, and that is all.
         if (form_.Gestures().HeldButtons() != 0) form_.GestureBrokenOff();
@@ -98,6 +111,7 @@ bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
     }
     play_.Key(*key);
     ShowFocus();
+    if (*key == TableKey::Read && play_.FocusShown()) form_.Accessibility().Read(*play_.Focus());
     return true;
 }
 
@@ -108,7 +122,9 @@ void TableKeyboard::ShowFocus() {
         return;
     }
     const Table& t = form_.table();
-    const int16_t card = play_.Holding() ? play_.HeldCard() : TopCard(t, *place);
+    const int16_t card = play_.Holding()            ? play_.HeldCard()
+                         : play_.FocusedCard() != 0 ? play_.FocusedCard()
+                                                    : TopCard(t, *place);
     PxRect r = FirstCardRect(*place);
     if (card != 0) {
         r.left = t.Carta[card].Left;

@@ -327,6 +327,10 @@ void TableAccessibility::Announce(const std::string& text) {
     Tell(news, QAccessible::ObjectShow);
 }
 
+void TableAccessibility::Read(Place place) {
+    if (QAccessible::isActive()) Announce(PlaceReading(table_, place));
+}
+
 void TableAccessibility::FollowKeyboard(KeyboardPlay& keys) {
     keys_ = &keys;
     keys.onFocusMoved = [this](Place place) { FocusMoved(place); };
@@ -338,7 +342,10 @@ std::optional<Place> TableAccessibility::focus() const {
 }
 
 void TableAccessibility::FocusMoved(Place place) {
-    if (QAccessible::isActive()) Tell(PlaceInterface(RankOf(place)), QAccessible::Focus);
+    if (!QAccessible::isActive()) return;
+    // A covered card the focus went down to is told by its own name.
+    const int16_t card = keys_ ? keys_->FocusedCard() : 0;
+    Tell(card != 0 ? CardInterface(card) : PlaceInterface(RankOf(place)), QAccessible::Focus);
 }
 
 }  // namespace tarvo

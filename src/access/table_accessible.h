@@ -45,6 +45,8 @@ class TableAccessibility final : public QObject {
     void FollowKeyboard(KeyboardPlay& keys);
     // The keyboard focus moved to a place.
     void FocusMoved(Place place);
+    // Says the whole place: a column card by card from row 1.
+    void Read(Place place);
 
     // The owner of a table surface, or null.
     static TableAccessibility* For(const QWidget* surface);

@@ -109,6 +109,18 @@ std::string PlaceName(const Table& t, Place place) {
     return "";
 }
 
+std::string PlaceReading(const Table& t, Place place) {
+    if (place.kind != PlaceKind::Column || t.ColumnHeight(place.index) == 0)
+        return PlaceName(t, place);
+    std::string text = "Column " + std::to_string(place.index) + ":";
+    const char* sep = " ";
+    for (int16_t id : CardsReadAt(t, place)) {
+        text += sep + CardName(id);
+        sep = ", ";
+    }
+    return text;
+}
+
 TableSnapshot Snapshot(const Table& t) {
     TableSnapshot s;
     bool all = true;

@@ -29,6 +29,10 @@ std::string CardSpokenName(const Table& table, int16_t id);
 // left", "Stock pile, 2 cards, top 4 of Spade", "Denari foundation, up to 4".
 std::string PlaceName(const Table& table, Place place);
 
+// A place read whole: "Column 3: 4 of Bastoni, 7 of Coppe, 2 of Denari",
+// from row 1 (nearest the top edge) to the last card; other places by name.
+std::string PlaceReading(const Table& table, Place place);
+
 // Where every card lies as far as the game is concerned (PlaceOfCard).
 struct TableSnapshot {
     std::array<Place, 41> cards{};

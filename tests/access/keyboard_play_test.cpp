@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "access/keyboard_play.h"
+#include "access/table_speech.h"
 #include "invariants.h"
 #include "positions.h"
 #include "table_mouse.h"
@@ -204,6 +205,31 @@ TEST(KeyboardPlay, KeysAndMouseEndEachOthersGestures) {
     play.Key(TableKey::Right);
     EXPECT_EQ(Name(*play.Focus()), "c1");
     EXPECT_EQ(moves, (std::vector<std::string>{"s", "c1", "c2", "c1", "c1"}));
+}
+
+TEST(KeyboardPlay, UpAndDownWalkAColumnAndAHeldSpacePeeks) {
+    // The 5 of Spade covered by the 2 of Denari in column 1.
+    Table t = MakeTable("c1: 35 2 | c3: 23 | f: 1 10 20 30");
+    Hands r(t);
+    KeyboardPlay play(t, r.gestures, r.gestures);
+    for (TableKey k : {TableKey::Tab, TableKey::Tab, TableKey::Up, TableKey::Up})
+        play.Key(k);
+    EXPECT_EQ(play.FocusedCard(), 35) << "row 1 is as far up as it goes";
+    // Space shows it whole while held; its repeats press nothing more.
+    play.Key(TableKey::Space);
+    play.Key(TableKey::Space);
+    EXPECT_FALSE(CardReadable(t, 2)) << "the peeked 5 lies over the 2's band";
+    play.KeyReleased(TableKey::Space);
+    EXPECT_TRUE(CardReadable(t, 2));
+    EXPECT_EQ(r.effects.sounds, "r") << "one right release";
+    EXPECT_EQ(t.Carta[35].Mark, "") << "a covered card is never picked up";
+    // Down comes back to the top card, where Space picks it up.
+    play.Key(TableKey::Down);
+    EXPECT_EQ(play.FocusedCard(), 0);
+    EXPECT_EQ(Name(*play.Focus()), "c1");
+    play.Key(TableKey::Space);
+    EXPECT_EQ(play.HeldCard(), 2);
+    EXPECT_EQ(testing::Violations(t).size(), 0u);
 }
 
 TEST(KeyboardPlay, FocusLeavesAPlaceThatGoesAway) {

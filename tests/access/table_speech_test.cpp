@@ -41,6 +41,9 @@ TEST(Speech, PlacesAreNamedForWhatTheyHold) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(PlaceName(t, c.place), c.name);
+    // Read whole, a column is its cards from the top edge down.
+    EXPECT_EQ(PlaceReading(t, {PlaceKind::Column, 1}), "Column 1: 4 of Bastoni, 3 of Denari");
+    EXPECT_EQ(PlaceReading(t, {PlaceKind::Column, 2}), "Column 2, empty");
 
     // Nor does the keyboard stop on an empty foundation.
     const std::vector<Place> focusable = FocusablePlaces(t);
