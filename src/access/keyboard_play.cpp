@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "access/table_speech.h"
 #include "table/hand_gestures.h"
 
 namespace tarvo {
@@ -76,6 +77,7 @@ int16_t KeyboardPlay::HeldCard() const {
 }
 
 void KeyboardPlay::Key(TableKey key) {
+    answer_.clear();
     if (gestures_.HeldButtons() != 0 && !Holding() && peeked_ == 0) {
         h_.GestureBrokenOff();  // keys end a mouse gesture, and do nothing more
     } else if (!FocusShown()) {
@@ -101,13 +103,23 @@ void KeyboardPlay::Act(TableKey key) {
         case TableKey::Down: {
             if (!Holding() && MoveAlongColumn(key)) return;
             const Place to = NextPlace(Places(), *focus_, key);
-            if (to == *focus_) return;
+            if (to == *focus_) {
+                answer_ = key == TableKey::Left    ? "Nothing further left"
+                          : key == TableKey::Right ? "Nothing further right"
+                          : key == TableKey::Up    ? "Nothing further up"
+                                                   : "Nothing further down";
+                return;
+            }
             MoveFocus(to);
             if (Holding()) FollowFocus();
             return;
         }
         case TableKey::Escape:
-            if (Holding()) ReturnHome();
+            if (Holding()) {
+                ReturnHome();
+            } else {
+                answer_ = "No card is held";
+            }
             return;
         case TableKey::Read:
             return;  // the speech's, not the table's
@@ -128,12 +140,19 @@ void KeyboardPlay::Act(TableKey key) {
         if (key == TableKey::Space && peeked_ == 0) {
             peeked_ = covered;
             PeekPress(h_, covered);
+        } else if (key == TableKey::Return) {
+            answer_ = CardName(covered) + " is covered: only a column's last card moves";
         }
         return;
     }
     const int16_t card = TopCard(t_, *focus_);
-    if (card == 0) return;  // an empty column is only a target
+    if (card == 0) {
+        // An empty column is only a target.
+        answer_ = "Column " + std::to_string(focus_->index) + " is empty";
+        return;
+    }
     if (key == TableKey::Return) {
+        answer_ = WhyNotUp(t_, card);
         DoubleClick(h_, card);
     } else if (t_.Carta[card].Mark == "a") {
         PickUp(card);
@@ -169,11 +188,19 @@ void KeyboardPlay::FollowFocus() {
 }
 
 void KeyboardPlay::DropHere() {
+    const int16_t card = held_;
+    const Place target = *focus_;
+    if (target == origin_) {
+        answer_ = CardName(card) + " stays where it was";
+    } else if (target.kind == PlaceKind::Column) {
+        answer_ = WhyNotOnColumn(t_, card, target.index);
+    } else {
+        answer_ = WhyNotUp(t_, card);
+    }
     held_ = 0;
     Drop(h_, t_);
-    // A place that took nothing and is no place of its own (an empty
-    // foundation): the focus goes back to the card.
-    if (!Contains(Places(), *focus_)) MoveFocus(origin_);
+    // Refused, the card is back home: so is the focus, on the card.
+    if (!answer_.empty() || !Contains(Places(), *focus_)) MoveFocus(origin_);
 }
 
 void KeyboardPlay::ReturnHome() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "model/table.h"
@@ -41,6 +42,10 @@ class KeyboardPlay {
     void Key(TableKey key);
     // A table key released: the end of a peek made with Space.
     void KeyReleased(TableKey key);
+    // What the last key has to say when the table alone would not tell it:
+    // why nothing happened, or why a drop was refused. Empty when the change
+    // on the table says it all.
+    const std::string& Answer() const { return answer_; }
     // A mouse press anywhere on the window: it ends a keyboard pick-up as a
     // lost grab would and hides the focus.
     void MousePressed();
@@ -89,6 +94,7 @@ class KeyboardPlay {
     Place origin_;        // where the held card was taken from
     int16_t row_ = 0;     // the focused column's row of FocusedCard(), 0 for none
     int16_t peeked_ = 0;  // the card a held Space shows whole
+    std::string answer_;
 };
 
 }  // namespace tarvo

@@ -112,6 +112,7 @@ bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
     play_.Key(*key);
     ShowFocus();
     if (*key == TableKey::Read && play_.FocusShown()) form_.Accessibility().Read(*play_.Focus());
+    if (!play_.Answer().empty()) form_.Accessibility().Say(play_.Answer());
     return true;
 }
 

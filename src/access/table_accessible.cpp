@@ -58,7 +58,20 @@ class PlaceAccessible final : public TableChild {
 
     QString text(QAccessible::Text t) const override {
         if (t != QAccessible::Name) return {};
-        return QString::fromStdString(PlaceName(owner_.table(), place_));
+        const Table& table = owner_.table();
+        std::string name = PlaceName(table, place_);
+        // While the keys carry a card, a place says whether it takes it.
+        if (const int16_t held = owner_.HeldByKeys(); held != 0) {
+            Place home;
+            const bool own = PlaceReadingCard(table, held, home) && home == place_;
+            const std::string why = place_.kind == PlaceKind::Column
+                                        ? WhyNotOnColumn(table, held, place_.index)
+                                        : WhyNotUp(table, held);
+            name += own           ? ", where it lies"
+                    : why.empty() ? ", takes " + CardName(held)
+                                  : ". " + why;
+        }
+        return QString::fromStdString(name);
     }
     QRect rect() const override { return OnScreen(ToQRect(PlaceRect(owner_.table(), place_))); }
     // The stock is clicked to turn a card; the other places hold cards.
@@ -328,12 +341,20 @@ void TableAccessibility::Announce(const std::string& text) {
 }
 
 void TableAccessibility::Read(Place place) {
-    if (QAccessible::isActive()) Announce(PlaceReading(table_, place));
+    Say(PlaceReading(table_, place));
+}
+
+void TableAccessibility::Say(const std::string& text) {
+    if (QAccessible::isActive()) Announce(text);
 }
 
 void TableAccessibility::FollowKeyboard(KeyboardPlay& keys) {
     keys_ = &keys;
     keys.onFocusMoved = [this](Place place) { FocusMoved(place); };
+}
+
+int16_t TableAccessibility::HeldByKeys() const {
+    return keys_ ? keys_->HeldCard() : 0;
 }
 
 std::optional<Place> TableAccessibility::focus() const {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/card.h"
+#include "model/move_answers.h"
 
 namespace tarvo {
 
@@ -69,6 +70,23 @@ std::string ToColumn(const Table& t, int16_t id, int16_t col) {
 
 }  // namespace
 
+std::string DealSummary(const Table& t) {
+    std::string text = "New game. Tops:";
+    const char* sep = " ";
+    for (int16_t c = 1; c <= kColumnCount; ++c) {
+        const int16_t top = TopCard(t, {PlaceKind::Column, c});
+        text += sep + (top == 0 ? std::string("empty") : CardName(top));
+        sep = ", ";
+    }
+    sep = ". Up: ";
+    for (int16_t suit = 1; suit <= kSuitCount; ++suit) {
+        if (TopCard(t, {PlaceKind::Foundation, suit}) == 0) continue;
+        text += sep + CardName(cardId(suit, 1));
+        sep = ", ";
+    }
+    return text;
+}
+
 std::string CardName(int16_t id) {
     return std::to_string(valueOf(id)) + " of " + kSuitNames[suitOf(id)];
 }
@@ -109,6 +127,32 @@ std::string PlaceName(const Table& t, Place place) {
     return "";
 }
 
+std::string WhyNotUp(const Table& t, int16_t card) {
+    if (FoundationRefusal(t, card) == Refusal::None) return "";
+    const int16_t suit = suitOf(card);
+    const int16_t top = TopCard(t, {PlaceKind::Foundation, suit});
+    return CardName(card) + " cannot go up: the " + FoundationName(suit) +
+           (top == 0 ? " is empty" : " holds " + std::to_string(valueOf(top)));
+}
+
+std::string WhyNotOnColumn(const Table& t, int16_t card, int16_t col) {
+    const std::string cannot = CardName(card) + " cannot go on ";
+    switch (ColumnRefusal(t, card, col)) {
+        case Refusal::None:
+        case Refusal::NotNextOnFoundation:
+            return "";
+        case Refusal::ColumnFull:
+            return cannot + "column " + std::to_string(col) + ": it is full";
+        case Refusal::NotOneLower:
+        case Refusal::SameGroup:
+            break;
+    }
+    const std::string on = cannot + CardName(TopCard(t, {PlaceKind::Column, col})) + ": ";
+    if (valueOf(card) == 10) return on + "a 10 goes only on an empty column";
+    const char* other = isShortSuit(card) ? "Bastoni or Spade" : "Denari or Coppe";
+    return on + "it needs a " + std::to_string(valueOf(card) + 1) + " of " + other;
+}
+
 std::string PlaceReading(const Table& t, Place place) {
     if (place.kind != PlaceKind::Column || t.ColumnHeight(place.index) == 0)
         return PlaceName(t, place);
@@ -129,6 +173,7 @@ TableSnapshot Snapshot(const Table& t) {
         all = all && s.cards[id].kind == PlaceKind::Foundation;
     }
     s.won = all;
+    s.stuck = !all && !StockShown(t) && t.StockNext != 0 && !AnyMoveLeft(t);
     return s;
 }
 
@@ -145,7 +190,7 @@ std::string Announcement(const TableSnapshot& before, const Table& now, Carried 
         intoColumns += to.kind == PlaceKind::Column ? 1 : 0;
         putAway = putAway || to.kind == PlaceKind::Stock;
     }
-    if (intoColumns > 1) return "New game";
+    if (intoColumns > 1) return DealSummary(now);
     if (putAway) return "";
 
     std::vector<std::string> said;
@@ -184,6 +229,8 @@ std::string Announcement(const TableSnapshot& before, const Table& now, Carried 
     }
     if (after.won && !before.won)
         said.push_back("All 40 cards are on the foundations: you have won");
+    if (after.stuck && !before.stuck)
+        said.push_back("The stock is spent and no card can move: no move is left");
 
     std::string text;
     for (const std::string& s : said)

@@ -29,6 +29,16 @@ std::string CardSpokenName(const Table& table, int16_t id);
 // left", "Stock pile, 2 cards, top 4 of Spade", "Denari foundation, up to 4".
 std::string PlaceName(const Table& table, Place place);
 
+// "New game. Tops: 7 of Coppe, 2 of Denari, ... Up: 1 of Denari": the seven
+// column tops left to right and the aces the deal sent up.
+std::string DealSummary(const Table& table);
+
+// Why a card may not go up, or onto a column, as a player hears it: "5 of
+// Coppe cannot go up: the Coppe foundation holds 3", "3 of Bastoni cannot go
+// on 7 of Spade: it needs a 4 of Denari or Coppe". Empty when it may.
+std::string WhyNotUp(const Table& table, int16_t card);
+std::string WhyNotOnColumn(const Table& table, int16_t card, int16_t col);
+
 // A place read whole: "Column 3: 4 of Bastoni, 7 of Coppe, 2 of Denari",
 // from row 1 (nearest the top edge) to the last card; other places by name.
 std::string PlaceReading(const Table& table, Place place);
@@ -37,6 +47,8 @@ std::string PlaceReading(const Table& table, Place place);
 struct TableSnapshot {
     std::array<Place, 41> cards{};
     bool won = false;
+    // The stock is spent and no card may go anywhere.
+    bool stuck = false;
     friend bool operator==(const TableSnapshot&, const TableSnapshot&) = default;
 };
 

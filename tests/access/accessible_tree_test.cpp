@@ -120,6 +120,18 @@ void AccessibleTree::namesFollowTheTableAndTheFocus() {
     QCOMPARE(table->focusChild(), table->child(0));
     QVERIFY(table->child(0)->state().focused);
     QVERIFY(!table->child(12)->state().focused);
+    // Carrying a card, each place says whether it takes it.
+    const int16_t held = TopCard(t, {PlaceKind::Column, 1});
+    QTest::keyClick(&f, Qt::Key_Space);
+    QVERIFY(table->child(0)->text(QAccessible::Name).endsWith(QStringLiteral(", where it lies")));
+    for (int16_t col = 2; col <= kColumnCount; ++col) {
+        const std::string why = WhyNotOnColumn(t, held, col);
+        QVERIFY(table->child(col - 1)
+                    ->text(QAccessible::Name)
+                    .endsWith(QString::fromStdString(why.empty() ? ", takes " + CardName(held)
+                                                                 : ". " + why)));
+    }
+    QTest::keyClick(&f, Qt::Key_Escape);
     h.Click(f.Surface(), QPoint(300, 440));
     QVERIFY(!table->child(0)->state().focused);
     QVERIFY(table->focusChild() != table->child(0));

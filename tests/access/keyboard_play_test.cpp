@@ -123,7 +123,8 @@ TEST(KeyboardPlay, KeysPlayAsTheMouseWould) {
         const char* keys;
         const char* sounds;  // "r" per release or stock sound, "c" per click sound
         const char* focus;
-        const char* check;  // "card@left,top" afterwards
+        const char* check;        // "card@left,top" afterwards
+        const char* answer = "";  // what the last key says beyond the table's change
     };
     const Case cases[] = {
         // The first key only shows the focus, on the stock.
@@ -138,17 +139,23 @@ TEST(KeyboardPlay, KeysPlayAsTheMouseWould) {
         {"tab tab sp r r sp", "rc", "c3", "2@130,25"},
         // Nothing left of column 1: the card stays lifted. Then over the strip,
         // which tries the foundation of its own suit.
-        {"tab tab sp l", "", "c1", "2@6,31"},
+        {"tab tab sp l", "", "c1", "2@6,31", "Nothing further left"},
         {"tab tab sp btab", "", "f1", "2@464,6"},
         {"tab tab sp btab sp", "rc", "f1", "2@458,0"},
         // Escape sends it home with a release and no click.
         {"tab tab sp r esc", "r", "c1", "2@0,25"},
-        // An illegal drop goes home; the focus stays where the player dropped.
-        {"tab tab sp r r r r sp", "rc", "c5", "2@0,25"},
+        // An illegal drop goes home, and so does the focus, with the reason.
+        {"tab tab sp r r r r sp", "rc", "c1", "2@0,25",
+         "2 of Denari cannot go on 10 of Spade: it needs a 3 of Bastoni or Spade"},
         // From the pile to its foundation, where its predecessor is missing: home.
-        {"tab btab sp l sp", "rc", "p", "14@540,204"},
-        // An empty column takes Space and Return without a sound.
-        {"tab tab r sp ret esc", "", "c2", "2@0,25"},
+        {"tab btab sp l sp", "rc", "p", "14@540,204",
+         "4 of Coppe cannot go up: the Coppe foundation is empty"},
+        // An empty column takes Space and Return without a sound; each key says so.
+        {"tab tab r sp ret", "", "c2", "2@0,25", "Column 2 is empty"},
+        {"tab tab r sp ret esc", "", "c2", "2@0,25", "No card is held"},
+        // Return on a card that cannot go up says why, and each press again.
+        {"tab tab r r ret ret", "rcrrcr", "c3", "23@130,0",
+         "3 of Bastoni cannot go up: the Bastoni foundation is empty"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keys);
@@ -159,6 +166,7 @@ TEST(KeyboardPlay, KeysPlayAsTheMouseWould) {
         for (std::string k; keys >> k;)
             play.Key(KeyOf(k));
         EXPECT_EQ(r.effects.sounds, c.sounds);
+        EXPECT_EQ(play.Answer(), c.answer);
         ASSERT_TRUE(play.Focus());
         EXPECT_EQ(Name(*play.Focus()), c.focus);
         int16_t card = 0;
