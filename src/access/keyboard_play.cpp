@@ -209,6 +209,38 @@ void KeyboardPlay::ReturnHome() {
     MoveFocus(origin_);
 }
 
+void KeyboardPlay::JumpTo(Place target) {
+    answer_.clear();
+    if (gestures_.HeldButtons() != 0 && !Holding() && peeked_ == 0) {
+        h_.GestureBrokenOff();  // as any key: it ends a mouse gesture, and that is all
+        Settle();
+        return;
+    }
+    Settle();
+    const std::vector<Place> places = Places();
+    if (target.kind == PlaceKind::Foundation) {
+        const auto first = std::find_if(places.begin(), places.end(), [](const Place& p) {
+            return p.kind == PlaceKind::Foundation;
+        });
+        if (first != places.end()) target = *first;
+    }
+    if (!Contains(places, target)) {
+        answer_ = target.kind == PlaceKind::Foundation  ? "No foundation has a card to take"
+                  : target.kind == PlaceKind::StockPile ? "The stock pile is empty"
+                                                        : "The stock is spent";
+        return;
+    }
+    shown_ = true;
+    if (focus_ && *focus_ == target) {
+        EndPeek();
+        row_ = 0;
+        if (onFocusMoved) onFocusMoved(target);
+    } else {
+        MoveFocus(target);
+    }
+    if (Holding()) FollowFocus();
+}
+
 int16_t KeyboardPlay::FocusedCard() const {
     if (row_ == 0 || !focus_ || focus_->kind != PlaceKind::Column) return 0;
     return row_ < t_.ColumnHeight(focus_->index) ? t_.Columns[focus_->index][row_] : 0;

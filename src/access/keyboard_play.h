@@ -40,6 +40,10 @@ class KeyboardPlay {
     // shows it (on the stock the first time); a key during a mouse gesture
     // only ends that gesture.
     void Key(TableKey key);
+    // A direct key: straight to a place (a column, the pile, the stock; any
+    // foundation stands for the first the keys may use). Read again when the
+    // focus is there already.
+    void JumpTo(Place target);
     // A table key released: the end of a peek made with Space.
     void KeyReleased(TableKey key);
     // What the last key has to say when the table alone would not tell it:

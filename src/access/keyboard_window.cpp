@@ -8,6 +8,7 @@
 
 #include "access/focus_ring.h"
 #include "access/table_accessible.h"
+#include "access/table_speech.h"
 #include "app/form1.h"
 #include "table/table_surface.h"
 #include "ui/text_panel.h"
@@ -46,6 +47,18 @@ std::optional<TableKey> TableKeyOf(const QKeyEvent& e) {
         default:
             return {};
     }
+}
+
+// Direct keys: 1 to 7 the columns, F the foundations, P the pile, S the stock.
+std::optional<Place> DirectPlaceOf(const QKeyEvent& e) {
+    if (e.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return {};
+    const int k = e.key();
+    if (k >= Qt::Key_1 && k <= Qt::Key_7)
+        return Place{PlaceKind::Column, static_cast<int16_t>(k - Qt::Key_1 + 1)};
+    if (k == Qt::Key_F) return Place{PlaceKind::Foundation, 1};
+    if (k == Qt::Key_P) return Place{PlaceKind::StockPile, 0};
+    if (k == Qt::Key_S) return Place{PlaceKind::Stock, 0};
+    return {};
 }
 
 }  // namespace
@@ -98,20 +111,31 @@ bool TableKeyboard::eventFilter(QObject* watched, QEvent* e) {
 
 bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
     const std::optional<TableKey> key = TableKeyOf(*e);
+    const std::optional<Place> jump = DirectPlaceOf(*e);
+    const bool help = e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier;
     // Not before the first deal, and not while a menu has the keyboard.
-    if (!key || !form_.Nuova->isEnabled() || QApplication::activePopupWidget()) return false;
+    if ((!key && !jump && !help) || !form_.Nuova->isEnabled() || QApplication::activePopupWidget())
+        return false;
     QWidget* focus = QApplication::focusWidget();
     if (focus && focus != &form_) return false;
+    if (help) {
+        form_.Accessibility().Say(KeyList());
+        return true;
+    }
     // A held Space peeks once: its repeats are no new presses.
-    if (e->isAutoRepeat() && *key == TableKey::Space) return true;
+    if (e->isAutoRepeat() && key == TableKey::Space) return true;
     if (QGuiApplication::mouseButtons() != Qt::NoButton && !play_.Holding()) {
         // A hand still on the mouse: the key ends its gesture, and that is all.
         if (form_.Gestures().HeldButtons() != 0) form_.GestureBrokenOff();
         return true;
     }
-    play_.Key(*key);
+    if (jump) {
+        play_.JumpTo(*jump);
+    } else {
+        play_.Key(*key);
+    }
     ShowFocus();
-    if (*key == TableKey::Read && play_.FocusShown()) form_.Accessibility().Read(*play_.Focus());
+    if (key == TableKey::Read && play_.FocusShown()) form_.Accessibility().Read(*play_.Focus());
     if (!play_.Answer().empty()) form_.Accessibility().Say(play_.Answer());
     return true;
 }

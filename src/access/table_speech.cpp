@@ -70,6 +70,15 @@ std::string ToColumn(const Table& t, int16_t id, int16_t col) {
 
 }  // namespace
 
+std::string KeyList() {
+    return "Tab and Shift Tab: the next and the previous place. Arrows: the nearest place "
+           "that way; in a column, Up and Down go along its cards. 1 to 7: a column. F: the "
+           "foundations. P: the stock pile. S: the stock. Return: send a card up, or turn the "
+           "stock. Space: pick a card up and drop it; held on a covered card, show it whole. "
+           "Escape: put a carried card back, or close a panel. R: read the place whole. F1: "
+           "these keys. F2: a new game. Alt: the menus";
+}
+
 std::string DealSummary(const Table& t) {
     std::string text = "New game. Tops:";
     const char* sep = " ";

@@ -29,6 +29,9 @@ std::string CardSpokenName(const Table& table, int16_t id);
 // left", "Stock pile, 2 cards, top 4 of Spade", "Denari foundation, up to 4".
 std::string PlaceName(const Table& table, Place place);
 
+// The keys of the table, as F1 says them.
+std::string KeyList();
+
 // "New game. Tops: 7 of Coppe, 2 of Denari, ... Up: 1 of Denari": the seven
 // column tops left to right and the aces the deal sent up.
 std::string DealSummary(const Table& table);

@@ -240,6 +240,37 @@ TEST(KeyboardPlay, UpAndDownWalkAColumnAndAHeldSpacePeeks) {
     EXPECT_EQ(testing::Violations(t).size(), 0u);
 }
 
+TEST(KeyboardPlay, DirectKeysGoStraightToAPlace) {
+    const char* position = "c1: 35 2 | c3: 23 | c5: 40 | f: 1 10 20 30 | p: 14";
+    const struct {
+        const char* keys;  // "tab sp" and so on before the direct key
+        Place target;
+        const char* focus;
+        const char* answer;
+    } cases[] = {
+        {"", {PlaceKind::Column, 3}, "c3", ""},
+        {"", {PlaceKind::StockPile, 0}, "p", ""},
+        {"", {PlaceKind::Stock, 0}, "s", ""},
+        // Only the Denari ace is up: no foundation has a card to take.
+        {"tab", {PlaceKind::Foundation, 1}, "s", "No foundation has a card to take"},
+        // Carrying the 2 of Denari, F is its own foundation.
+        {"tab tab sp", {PlaceKind::Foundation, 1}, "f1", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.keys) + " then to " + Name(c.target));
+        Table t = MakeTable(position);
+        Hands r(t);
+        KeyboardPlay play(t, r.gestures, r.gestures);
+        std::istringstream keys(c.keys);
+        for (std::string k; keys >> k;)
+            play.Key(KeyOf(k));
+        play.JumpTo(c.target);
+        EXPECT_TRUE(play.FocusShown());
+        EXPECT_EQ(Name(*play.Focus()), c.focus);
+        EXPECT_EQ(play.Answer(), c.answer);
+    }
+}
+
 TEST(KeyboardPlay, FocusLeavesAPlaceThatGoesAway) {
     // One card, the 2 of Spade, left in the stock: turned, the stock goes and
     // the focus falls back on the pile; sent up from there, the pile is empty

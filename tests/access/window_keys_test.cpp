@@ -163,7 +163,8 @@ class WindowKeysTest : public QObject {
         Form1& form = h.form();
         const Table& t = form.table();
         QVERIFY(t.ColumnHeight(1) >= 2);
-        QVERIFY(TabTo(form, {PlaceKind::Column, 1}));
+        Key(form, Qt::Key_1);  // the direct key of column 1
+        QVERIFY(FocusedOn(form, {PlaceKind::Column, 1}));
         Key(form, Qt::Key_Up);
         const int16_t covered = t.Columns[1][t.ColumnHeight(1) - 1];
         QCOMPARE(form.Keyboard().FocusedCard(), covered);
