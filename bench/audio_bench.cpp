@@ -115,8 +115,9 @@ BENCHMARK(BM_StartUp)->Iterations(1)->Unit(benchmark::kMillisecond);
 // the driver then holds about one period more before the sound is heard.
 void BM_CardSoundLatency(benchmark::State& state) {
     const bool quiet = state.range(0) != 0;
-    auto system = tarvo::SoundSystem::open([](std::function<void()>) {},
-                                           std::chrono::milliseconds(quiet ? 100 : 60000));
+    auto system =
+        tarvo::SoundSystem::open([](std::function<void()>) {},
+                                 {.idleClose = std::chrono::milliseconds(quiet ? 100 : 60000)});
     system->waitUntilStarted();
     tarvo::MciDevice& wave = system->wave();
     wave.FileName = soundFile("carta.wav");

@@ -4,7 +4,8 @@
 
 namespace tarvo {
 
-AudioEngine::AudioEngine(int sampleRate, AudioLock& lock, Poster post, const std::string& soundfont)
+AudioEngine::AudioEngine(int sampleRate, std::mutex& lock, Poster post,
+                         const std::string& soundfont)
     : sampleRate_(sampleRate),
       music_(sampleRate, lock, post, soundfont),
       wave_(sampleRate, lock, post) {}

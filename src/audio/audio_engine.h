@@ -11,7 +11,7 @@ namespace tarvo {
 
 class AudioEngine {
   public:
-    AudioEngine(int sampleRate, AudioLock& lock, Poster post, const std::string& soundfont);
+    AudioEngine(int sampleRate, std::mutex& lock, Poster post, const std::string& soundfont);
 
     int sampleRate() const { return sampleRate_; }
     MusicDevice& music() { return music_; }

@@ -50,7 +50,7 @@ bool isNoteMessage(uint8_t status) {
 
 }  // namespace
 
-MusicDevice::MusicDevice(int sampleRate, AudioLock& lock, Poster post, std::string soundfont)
+MusicDevice::MusicDevice(int sampleRate, std::mutex& lock, Poster post, std::string soundfont)
     : SoundDevice(sampleRate, lock, std::move(post)),
       soundfont_(std::move(soundfont)),
       synthState_(soundfont_.empty() ? SynthState::kNone : SynthState::kLoading),

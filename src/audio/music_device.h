@@ -21,7 +21,7 @@ class MusicDevice final : public SoundDevice {
     // Without a soundfont the device never opens a file: it is silent. The
     // synthesizer is built later by loadSynth(); an open tune waits at its
     // place until then.
-    MusicDevice(int sampleRate, AudioLock& lock, Poster post, std::string soundfont);
+    MusicDevice(int sampleRate, std::mutex& lock, Poster post, std::string soundfont);
     ~MusicDevice() override;
 
     // Builds the synthesizer and reads the soundfont. Slow (tens of ms), so

@@ -64,7 +64,7 @@ std::vector<float> readSoundAsStereo(const std::string& path, int sampleRate) {
     return out;
 }
 
-WaveDevice::WaveDevice(int sampleRate, AudioLock& lock, Poster post)
+WaveDevice::WaveDevice(int sampleRate, std::mutex& lock, Poster post)
     : SoundDevice(sampleRate, lock, std::move(post)) {}
 
 WaveDevice::~WaveDevice() = default;

@@ -85,7 +85,7 @@ namespace {
 // while, and the next play opens it again and is heard to its end.
 TEST(SoundSystem, ClosesTheOutputWhenIdleAndOpensItForTheNextPlay) {
     test::WindowQueue window;
-    auto system = SoundSystem::open(window.poster(), std::chrono::milliseconds(50));
+    auto system = SoundSystem::open(window.poster(), {.idleClose = std::chrono::milliseconds(50)});
     system->waitUntilStarted();
     if (!system->outputOpen()) GTEST_SKIP() << "no output at all here";
     MciDevice& wave = system->wave();
