@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
+#include <utility>
 
 namespace tarvo {
 namespace {
@@ -20,6 +22,13 @@ constexpr double kReverbTailSeconds = 3.0;
 constexpr int64_t kSynthBlockFrames = 64;
 constexpr int kSustainPedal = 64;
 constexpr int kSostenutoPedal = 66;
+constexpr int kResetControllers = 121;
+constexpr int kDrumChannel = 9;
+constexpr int kDrumBank = 128;
+// The tunes play on the sixteen MIDI channels; as many more hold the
+// instruments they use, never sounding.
+constexpr int kTuneChannels = 16;
+constexpr int kHoldingChannels = 16;
 
 void ignoreLog(int, const char*, void*) {}
 
@@ -33,14 +42,29 @@ void ignoreGlibLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 // FluidSynth hands a file its own loader rejects to libinstpatch, which
 // complains about a damaged soundfont through GLib straight to stderr.
-bool loadSoundfontQuietly(const FluidLibrary& fluid, fluid_synth_t* synth,
-                          const std::string& path) {
+// Returns the soundfont's id, or FLUID_FAILED.
+int loadSoundfontQuietly(const FluidLibrary& fluid, fluid_synth_t* synth, const std::string& path) {
     const GlibLibrary* glib = Glib();
     const GLogFunc previous =
         glib != nullptr ? glib->g_log_set_default_handler(ignoreGlibLog, nullptr) : nullptr;
-    const bool loaded = fluid.fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED;
+    const int id = fluid.fluid_synth_sfload(synth, path.c_str(), 1);
     if (glib != nullptr) glib->g_log_set_default_handler(previous, nullptr);
-    return loaded;
+    return id;
+}
+
+// Bank and program of every instrument the tunes choose, and those a reset
+// of a channel chooses.
+std::set<std::pair<int, int>> instrumentsOf(const std::vector<std::string>& tunes) {
+    std::set<std::pair<int, int>> instruments{{0, 0}, {kDrumBank, 0}};
+    for (const std::string& path : tunes) {
+        const std::optional<MidiTune> tune = readMidiFile(path);
+        if (!tune) continue;
+        for (const MidiEvent& e : tune->events) {
+            if ((e.status & 0xF0) != 0xC0) continue;
+            instruments.insert({(e.status & 0x0F) == kDrumChannel ? kDrumBank : 0, e.data1});
+        }
+    }
+    return instruments;
 }
 
 bool isNoteMessage(uint8_t status) {
@@ -86,13 +110,18 @@ void MusicDevice::loadSynth() {
         fluid_->fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
         // Our tunes sound a few dozen notes at once; 256 voices would only hold memory.
         fluid_->fluid_settings_setint(settings, "synth.polyphony", 64);
+        fluid_->fluid_settings_setint(settings, "synth.midi-channels",
+                                      kTuneChannels + kHoldingChannels);
         synth = fluid_->new_fluid_synth(settings);
     }
-    if (synth != nullptr && !loadSoundfontQuietly(*fluid_, synth, soundfont_)) {
+    const int soundfont =
+        synth != nullptr ? loadSoundfontQuietly(*fluid_, synth, soundfont_) : FLUID_FAILED;
+    if (soundfont == FLUID_FAILED && synth != nullptr) {
         fluid_->delete_fluid_synth(synth);
         synth = nullptr;
     }
     if (synth != nullptr) {
+        holdInstruments(synth, soundfont);
         // A small room, a touch of ambience for the plucked strings.
         fluid_->fluid_synth_set_reverb_group_roomsize(synth, -1, 0.4);
         fluid_->fluid_synth_set_reverb_group_level(synth, -1, 0.5);
@@ -108,6 +137,36 @@ void MusicDevice::loadSynth() {
     synthState_ = synth_ != nullptr ? SynthState::kLoaded : SynthState::kNone;
     // A tune opened meanwhile goes on with its instruments as set so far.
     if (sounding()) resendSettings();
+}
+
+void MusicDevice::preload(std::vector<std::string> tunes) {
+    std::lock_guard guard(audioLock());
+    preloaded_ = std::move(tunes);
+}
+
+void MusicDevice::holdInstruments(fluid_synth_t* synth, int soundfont) {
+    std::vector<std::string> tunes;
+    {
+        std::lock_guard guard(audioLock());
+        tunes = preloaded_;
+    }
+    // With dynamic sample loading an instrument's samples are read when a
+    // channel first chooses it, and let go when none holds it any more. Held
+    // here, they are read now, not inside the render at a tune's first note.
+    int channel = kTuneChannels;
+    for (const auto& [bank, program] : instrumentsOf(tunes)) {
+        if (channel == kTuneChannels + kHoldingChannels) break;
+        fluid_->fluid_synth_program_select(synth, channel++, soundfont, bank, program);
+    }
+}
+
+void MusicDevice::resetTuneChannels() {
+    // Not a reset of the whole synth: that would let the held instruments go.
+    for (int channel = 0; channel < kTuneChannels; ++channel) {
+        fluid_->fluid_synth_all_sounds_off(synth_, channel);
+        fluid_->fluid_synth_cc(synth_, channel, kResetControllers, 0);
+        fluid_->fluid_synth_program_change(synth_, channel, 0);
+    }
 }
 
 void MusicDevice::setAudible(bool audible) {
@@ -132,7 +191,7 @@ std::optional<int64_t> MusicDevice::load(const std::string& path) {
         events_.push_back({std::llround(e.seconds * rate), e});
     }
     next_ = 0;
-    if (synth_ != nullptr) fluid_->fluid_synth_system_reset(synth_);
+    if (synth_ != nullptr) resetTuneChannels();
     // The synth starts notes only at the start of its blocks. On the blocks'
     // grid every repeat of the tune meets them where the first play did, so
     // the top comes exactly as late after the end as it did after the play.

@@ -97,6 +97,10 @@ void SoundSystem::prepare() {
     core_->keeper.prepare();
 }
 
+void SoundSystem::preloadTunes(std::vector<std::string> tunes) {
+    core_->engine.music().preload(std::move(tunes));
+}
+
 void SoundSystem::start() {
     core_->keeper.ask(OutputKeeper::kStart);
 }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "audio_output.h"
 #include "mci_device.h"
@@ -62,6 +63,10 @@ class SoundSystem {
     // runs at the first play or prepare(), and at the latest after
     // OutputKeeper::kStartAtLatest. Returns at once.
     void start();
+
+    // The tunes the music device may open: the start reads their
+    // instruments with the soundfont. Before start().
+    void preloadTunes(std::vector<std::string> tunes);
 
     // Starts, and blocks until the first attempt at an output has been made.
     // For tests and benchmarks; the game never waits.
