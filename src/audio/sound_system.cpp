@@ -28,9 +28,8 @@ struct SoundSystem::Core {
                  options.makeOutput ? options.makeOutput : OutputKeeper::MakeOutput(openSdlOutput),
                  steadyNow, options.idleClose) {
         // Called inside the command: only a note for the sound thread.
-        auto wanted = [this] { keeper.ask(OutputKeeper::kWant); };
-        engine.music().onPlay = wanted;
-        engine.wave().onPlay = wanted;
+        engine.music().onPlay = [this] { keeper.ask(OutputKeeper::kWantMusic); };
+        engine.wave().onPlay = [this] { keeper.ask(OutputKeeper::kWantCard); };
     }
 
     void run() {
@@ -114,7 +113,15 @@ int SoundSystem::sampleRate() const {
 }
 
 int SoundSystem::bufferFrames() const {
-    return core_->keeper.periodFrames();
+    return core_->keeper.periodFrames(OutputKeeper::Sound::kCard);
+}
+
+int SoundSystem::musicBufferFrames() const {
+    return core_->keeper.periodFrames(OutputKeeper::Sound::kMusic);
+}
+
+bool SoundSystem::outputOpen() const {
+    return bufferFrames() != 0 || musicBufferFrames() != 0;
 }
 
 std::string SoundSystem::driver() const {

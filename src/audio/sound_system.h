@@ -1,6 +1,6 @@
 #pragma once
 // The game's sound: the music device (MMC1) and the card-sound device (MMCw),
-// mixed into one output stream. The window creates one at load and destroys
+// each played through an output stream of its own. The window creates one at load and destroys
 // it at unload; only one may exist at a time.
 //
 // The devices work from the first moment: their commands, positions and
@@ -72,14 +72,16 @@ class SoundSystem {
     // For tests and benchmarks; the game never waits.
     void waitUntilStarted();
 
-    // The rate the devices render at; the output as granted: frames per
-    // callback (0 while closed) and the driver's name ("alsa", "pulseaudio",
-    // "dummy", ... or empty while closed).
+    // The rate the devices render at; the streams as granted: frames per
+    // callback of the card sound's and of the music's (0 while closed), and
+    // the driver's name ("alsa", "pulseaudio", "dummy", ... or empty while
+    // both are closed).
     int sampleRate() const;
     int bufferFrames() const;
+    int musicBufferFrames() const;
     std::string driver() const;
-    // Whether the output stream is open now (it closes when idle).
-    bool outputOpen() const { return bufferFrames() != 0; }
+    // Whether a stream is open now (each closes when idle).
+    bool outputOpen() const;
 
   private:
     struct Core;

@@ -11,6 +11,7 @@
 
 #include "output_keeper.h"
 #include "sound_system.h"
+#include "soundfont.h"
 #include "test_support.h"
 
 namespace tarvo {
@@ -18,6 +19,9 @@ namespace {
 
 using Ms = std::chrono::milliseconds;
 using Output = OutputKeeper::Output;
+using Sound = OutputKeeper::Sound;
+constexpr Sound kCard = Sound::kCard;
+constexpr Sound kMusic = Sound::kMusic;
 
 // A sound server the test switches on and off, and what was asked of it.
 struct Server {
@@ -37,14 +41,23 @@ class FakeOutput final : public AudioOutput {
         up_ = dummy_ || server_->up;
         return up_;
     }
-    void stop() override { up_ = false; }
+    void stop() override {
+        up_ = false;
+        open_ = 0;
+    }
     uint32_t open(int, int frames, Pull, void*, int& granted) override {
         if (!up_ || (!dummy_ && !server_->up)) return 0;
+        // Like SDL's, the dummy driver gives one stream only.
+        if (dummy_ && open_ > 0) return 0;
+        ++open_;
         ++server_->opens;
         granted = frames;
         return static_cast<uint32_t>(server_->opens);
     }
-    void close(uint32_t) override { ++server_->closes; }
+    void close(uint32_t) override {
+        ++server_->closes;
+        --open_;
+    }
     bool lost(uint32_t) const override { return !dummy_ && server_->reportsLoss; }
     std::string driver() const override { return dummy_ ? "dummy" : "server"; }
 
@@ -52,18 +65,21 @@ class FakeOutput final : public AudioOutput {
     std::shared_ptr<Server> server_;
     bool up_ = false;
     bool dummy_ = false;
+    int open_ = 0;
 };
 
 constexpr Ms kIdle{4000};
+constexpr Ms kCardQuiet = OutputKeeper::kCardIdleClose;
 
 class Keeper : public ::testing::Test {
   protected:
     Keeper()
-        : engine_(test::kRate, lock_, window_.poster(), ""),
+        : engine_(test::kRate, lock_, window_.poster(), findSoundfont()),
           keeper_(
               engine_, lock_, [this] { return std::make_unique<FakeOutput>(server_); },
               [this] { return now_; }, kIdle) {
-        engine_.wave().onPlay = [this] { keeper_.ask(OutputKeeper::kWant); };
+        engine_.wave().onPlay = [this] { keeper_.ask(OutputKeeper::kWantCard); };
+        engine_.music().onPlay = [this] { keeper_.ask(OutputKeeper::kWantMusic); };
         // Ten seconds of near silence: it plays for as long as the test pulls.
         test::writeWav(dir_.file("long.wav"), std::vector<int16_t>(10 * test::kRate, 1),
                        test::kRate, 1);
@@ -78,10 +94,11 @@ class Keeper : public ::testing::Test {
         const Ms end = now_ + span;
         while (now_ < end) {
             now_ = std::min(end, now_ + Ms(5));
-            if (pulling && keeper_.output() != Output::kClosed) {
+            for (Sound sound : {kMusic, kCard}) {
+                if (!pulling || keeper_.output(sound) == Output::kClosed) continue;
                 // 5 ms of frames at the output's rate.
                 std::vector<float> buffer(2 * 220);
-                keeper_.pull(buffer.data(), 220);
+                keeper_.pull(sound, buffer.data(), 220);
             }
             if (now_ >= wake_ || jobsAsked_) run();
         }
@@ -115,27 +132,54 @@ TEST_F(Keeper, StartsLateClosesWhenQuietAndOpensForTheNextSound) {
     run();
     EXPECT_EQ(server_->starts, 0) << "nothing before the window asks or a second has passed";
     advance(OutputKeeper::kStartAtLatest);
-    EXPECT_EQ(keeper_.output(), Output::kReal);
-    EXPECT_EQ(keeper_.periodFrames(), OutputKeeper::kPeriodFrames);
+    EXPECT_EQ(keeper_.output(kCard), Output::kReal);
+    EXPECT_EQ(keeper_.periodFrames(kCard), OutputKeeper::kCardPeriodFrames);
 
-    advance(kIdle - Ms(100));
-    EXPECT_EQ(keeper_.output(), Output::kReal) << "closed before the quiet spell was over";
+    advance(kCardQuiet - Ms(100));
+    EXPECT_EQ(keeper_.output(kCard), Output::kReal) << "closed before the quiet spell was over";
     advance(Ms(200));
-    EXPECT_EQ(keeper_.output(), Output::kClosed);
+    EXPECT_EQ(keeper_.output(kCard), Output::kClosed);
 
     // A press readies the stream, and keeps it from closing while it is held.
     keeper_.prepare();
     jobsAsked_ = true;
     advance(Ms(5));
-    EXPECT_EQ(keeper_.output(), Output::kReal);
+    EXPECT_EQ(keeper_.output(kCard), Output::kReal);
     EXPECT_EQ(server_->starts, 1) << "the driver stays up while the stream is closed";
 
     play();
     advance(2 * kIdle);
-    EXPECT_EQ(keeper_.output(), Output::kReal) << "closed while a sound played";
+    EXPECT_EQ(keeper_.output(kCard), Output::kReal) << "closed while a sound played";
     stopPlaying();
-    advance(kIdle + Ms(100));
-    EXPECT_EQ(keeper_.output(), Output::kClosed);
+    advance(kCardQuiet + Ms(100));
+    EXPECT_EQ(keeper_.output(kCard), Output::kClosed);
+}
+
+// The music plays through a stream of its own with a long period; the card
+// sound's short one closes after its quiet spell while the music plays on.
+TEST_F(Keeper, EachSoundHasAStreamOfItsOwn) {
+    engine_.music().FileName = test::soundFile("Music/7carte.mid");
+    engine_.music().Command("Open");
+    if (engine_.music().Length() == 0) GTEST_SKIP() << "no soundfont here";
+    engine_.music().Command("Play");
+    jobsAsked_ = true;
+    advance(Ms(5));
+    EXPECT_EQ(keeper_.periodFrames(kMusic), OutputKeeper::kMusicPeriodFrames);
+    EXPECT_EQ(keeper_.periodFrames(kCard), OutputKeeper::kCardPeriodFrames);
+    advance(kCardQuiet + Ms(100));
+    EXPECT_EQ(keeper_.output(kMusic), Output::kReal);
+    EXPECT_EQ(keeper_.output(kCard), Output::kClosed);
+    play();
+    advance(Ms(5));
+    EXPECT_EQ(keeper_.output(kCard), Output::kReal);
+
+    engine_.music().Command("pause");
+    stopPlaying();
+    advance(kIdle - Ms(100));
+    EXPECT_EQ(keeper_.output(kMusic), Output::kReal) << "the music's tail was cut";
+    advance(Ms(200));
+    EXPECT_EQ(keeper_.output(kMusic), Output::kClosed);
+    EXPECT_EQ(keeper_.output(kCard), Output::kClosed);
 }
 
 // A server lost while something plays is looked for every half second, never
@@ -152,12 +196,12 @@ TEST_F(Keeper, ALostServerIsLookedForAgainWhileSomethingPlays) {
         keeper_.ask(OutputKeeper::kStart);
         play();
         advance(Ms(100));
-        ASSERT_EQ(keeper_.output(), Output::kReal);
+        ASSERT_EQ(keeper_.output(kCard), Output::kReal);
 
         server_->up = false;
         server_->reportsLoss = c.reportsLoss;
         advance(OutputKeeper::kWatchdog + Ms(100), c.reportsLoss);
-        EXPECT_EQ(keeper_.output(), Output::kDummy) << "the music keeps its time";
+        EXPECT_EQ(keeper_.output(kCard), Output::kDummy) << "the music keeps its time";
 
         const int startsBefore = server_->starts;
         advance(Ms(5000));
@@ -168,7 +212,7 @@ TEST_F(Keeper, ALostServerIsLookedForAgainWhileSomethingPlays) {
         server_->up = true;
         server_->reportsLoss = false;
         advance(OutputKeeper::kLostRetry + Ms(10));
-        EXPECT_EQ(keeper_.output(), Output::kReal) << "not found again";
+        EXPECT_EQ(keeper_.output(kCard), Output::kReal) << "not found again";
 
         // Lost in a quiet spell: nothing is tried until a sound is asked for.
         stopPlaying();
@@ -187,19 +231,31 @@ TEST_F(Keeper, WithoutARealOutputPlaysToTheDummyAndProbesAtMostEveryTwoSeconds) 
     server_->up = false;
     keeper_.ask(OutputKeeper::kStart);
     advance(Ms(5));
-    EXPECT_EQ(keeper_.output(), Output::kDummy);
-    EXPECT_EQ(keeper_.periodFrames(), OutputKeeper::kDummyPeriodFrames);
+    EXPECT_EQ(keeper_.output(kCard), Output::kDummy);
+    EXPECT_EQ(keeper_.periodFrames(kCard), OutputKeeper::kDummyPeriodFrames);
     const int starts = server_->starts;
     for (int i = 0; i < 10; ++i) {
         play();
         advance(Ms(100));
     }
     EXPECT_EQ(server_->starts, starts) << "probed again within the interval";
+
+    // One stream is all the dummy gives: it plays the music too.
+    engine_.music().FileName = test::soundFile("Music/7carte.mid");
+    engine_.music().Command("Open");
+    engine_.music().Command("Play");
+    jobsAsked_ = true;
+    advance(Ms(1000));
+    if (engine_.music().Length() != 0) {
+        EXPECT_GE(engine_.music().Position(), 900);
+    }
+    engine_.music().Command("pause");
+
     server_->up = true;
     advance(OutputKeeper::kProbeInterval);
     play();
     advance(Ms(5));
-    EXPECT_EQ(keeper_.output(), Output::kReal);
+    EXPECT_EQ(keeper_.output(kCard), Output::kReal);
 }
 
 // A server that stops answering holds the output's close for ever: the end
