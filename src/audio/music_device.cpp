@@ -1,5 +1,6 @@
 #include "music_device.h"
 
+#include "regular_file.h"
 #include "sound_libraries.h"
 
 #include <algorithm>
@@ -23,6 +24,12 @@ constexpr int64_t kSynthBlockFrames = 64;
 constexpr int kSustainPedal = 64;
 constexpr int kSostenutoPedal = 66;
 constexpr int kResetControllers = 121;
+// Events sent to the synth per rendered frame at most: a tune of ours sends a
+// few hundred a second; a damaged one with a million events at one moment
+// loses the rest of them instead of holding the sound for seconds.
+constexpr int64_t kFramesPerEvent = 4;
+// A settings resend (a seek, a loop) sends one value per channel and kind.
+constexpr size_t kSettingKinds = 16 * (128 + 4);
 constexpr int kDrumChannel = 9;
 constexpr int kDrumBank = 128;
 // The tunes play on the sixteen MIDI channels; as many more hold the
@@ -88,7 +95,8 @@ MusicDevice::~MusicDevice() {
 void MusicDevice::loadSynth() {
     if (soundfont_.empty()) return;
     const FluidLibrary* fluid = Fluid();
-    if (fluid == nullptr) {
+    // FluidSynth would wait for ever on a FIFO, and read a device to no end.
+    if (fluid == nullptr || !isRegularFile(soundfont_)) {
         std::lock_guard guard(audioLock());
         synthState_ = SynthState::kNone;
         return;
@@ -217,9 +225,24 @@ void MusicDevice::seek(int64_t frame) {
 }
 
 void MusicDevice::resendSettings() {
+    // Only the last of each setting counts: a tune of a million program
+    // changes resends sixteen.
+    std::vector<const MidiEvent*> last(kSettingKinds, nullptr);
+    std::vector<size_t> order;
     for (size_t i = 0; i < next_; ++i) {
-        if (!isNoteMessage(events_[i].event.status)) send(events_[i].event);
+        const MidiEvent& e = events_[i].event;
+        if (isNoteMessage(e.status)) continue;
+        const size_t channel = e.status & 0x0F;
+        const uint8_t kind = e.status & 0xF0;
+        const size_t slot = channel * (128 + 4) + (kind == 0xB0   ? e.data1 & 0x7F
+                                                   : kind == 0xC0 ? 128
+                                                   : kind == 0xD0 ? 129
+                                                                  : 130);
+        if (last[slot] == nullptr) order.push_back(slot);
+        last[slot] = &e;
     }
+    for (size_t slot : order)
+        send(*last[slot]);
 }
 
 void MusicDevice::halt() {
@@ -233,11 +256,16 @@ void MusicDevice::halt() {
 }
 
 void MusicDevice::restartAtTop() {
-    // What the end itself asks (the last notes let go) is done before the top.
-    for (; next_ < events_.size(); ++next_) {
-        const MidiEvent& e = events_[next_].event;
-        const bool noteOn = (e.status & 0xF0) == 0x90 && e.data2 != 0;
-        if (sounding() && !noteOn) send(e);
+    // What the end itself asks (the last notes let go) is done before the top,
+    // or all notes let go at once where that would be a flood.
+    if (sounding() && events_.size() - next_ > kSettingKinds) {
+        halt();
+    } else {
+        for (; next_ < events_.size(); ++next_) {
+            const MidiEvent& e = events_[next_].event;
+            const bool noteOn = (e.status & 0xF0) == 0x90 && e.data2 != 0;
+            if (sounding() && !noteOn) send(e);
+        }
     }
     next_ = 0;
 }
@@ -290,11 +318,16 @@ void MusicDevice::renderFrames(float* mix, int frames, int64_t frame, bool playi
         return;
     }
     quietFrames_ = 0;
+    int64_t budget = std::max<int64_t>(1, frames / kFramesPerEvent);
     int done = 0;
     while (done < frames) {
         const int64_t now = frame + done;
-        while (next_ < events_.size() && events_[next_].frame <= now)
-            send(events_[next_++].event);
+        for (; next_ < events_.size() && events_[next_].frame <= now; ++next_) {
+            if (budget > 0) {
+                send(events_[next_].event);
+                --budget;
+            }
+        }
         int64_t until = frame + frames;
         if (next_ < events_.size()) until = std::min(until, events_[next_].frame);
         const int n = static_cast<int>(until - now);
