@@ -3,7 +3,7 @@
 KPatience (kpat), each measured from outside on a private Xvfb.
 
     bench/peers.py [--runs 5] [--build-dir build/default] [--install-peers]
-                   [--audio none,alsa,pulseaudio,pipewire,dummy] [--mapped-only]
+                   [--audio none,alsa,pulseaudio,pipewire,dummy] [--mapped-only] [--same-home]
 
 Per program and run: milliseconds from exec to the window mapped and to cards
 on the table; RSS and PSS after settling; CPU seconds over the title pause,
@@ -341,10 +341,12 @@ def cards_shown(program, screen, window):
     return pixels_at_least(data, program.card_level) >= LIGHT_FOR_CARDS
 
 
-def one_run(program, display, env, audio, mapped_only=False):
-    home = tempfile.mkdtemp(prefix="peers-home-")
+def one_run(program, display, env, audio, mapped_only=False, home=None):
+    """One run in a fresh home folder, or in `home` kept from run to run."""
+    kept = home is not None
+    home = home or tempfile.mkdtemp(prefix="peers-home-")
     runtime = os.path.join(home, "run")
-    os.mkdir(runtime, 0o700)
+    os.makedirs(runtime, 0o700, exist_ok=True)
     run_env = dict(env, HOME=home, XDG_RUNTIME_DIR=runtime, XDG_CONFIG_HOME=home + "/config",
                    XDG_CACHE_HOME=home + "/cache", XDG_DATA_HOME=home + "/data",
                    QT_QPA_PLATFORM="xcb", NO_AT_BRIDGE="1", GTK_A11Y="none")
@@ -418,7 +420,8 @@ def one_run(program, display, env, audio, mapped_only=False):
         except subprocess.TimeoutExpired:
             proc.kill()
             proc.wait()
-        shutil.rmtree(home, ignore_errors=True)
+        if not kept:
+            shutil.rmtree(home, ignore_errors=True)
     return figures
 
 
@@ -527,6 +530,8 @@ def main():
                         help="comma-separated: " + ",".join(AUDIO))
     parser.add_argument("--mapped-only", action="store_true",
                         help="only exec to the window mapped")
+    parser.add_argument("--same-home", action="store_true",
+                        help="one home folder for all runs of a program, as a player has")
     args = parser.parse_args()
     if args.install_peers:
         install_peers()
@@ -548,11 +553,15 @@ def main():
                               file=sys.stderr)
                         continue
                     runs = []
+                    home = tempfile.mkdtemp(prefix="peers-home-") if args.same_home else None
                     for n in range(args.runs):
-                        runs.append(one_run(program, display, env, audio, args.mapped_only))
+                        runs.append(one_run(program, display, env, audio, args.mapped_only,
+                                            home))
                         print("%s, %s, run %d: %s" % (program.name, audio.label, n + 1, ", ".join(
                             "%s %.3f" % kv for kv in runs[-1].items())), file=sys.stderr)
                     results[(program.name, audio.label)] = runs
+                    if home:
+                        shutil.rmtree(home, ignore_errors=True)
             finally:
                 audio.stop()
     finally:

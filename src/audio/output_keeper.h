@@ -66,8 +66,8 @@ class OutputKeeper {
     static constexpr int kDummyPeriodFrames = 1024;
 
     // `lock` guards the engine. A stream closes after `idleClose` with its
-    // sound quiet (the card sound's sooner). `makeOutput` runs on the sound thread at the
-    // start; it may return nullptr (no output at all).
+    // sound quiet (the card sound's sooner). `makeOutput` runs on the sound
+    // thread at the start; it may return nullptr (no output at all).
     OutputKeeper(AudioEngine& engine, std::mutex& lock, MakeOutput makeOutput, Clock clock,
                  Ms idleClose);
     ~OutputKeeper();

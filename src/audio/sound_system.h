@@ -1,11 +1,11 @@
 #pragma once
 // The game's sound: the music device (MMC1) and the card-sound device (MMCw),
-// each played through an output stream of its own. The window creates one at load and destroys
-// it at unload; only one may exist at a time.
+// each played through an output stream of its own. The window creates one at
+// load and destroys it at unload; only one may exist at a time.
 //
 // The devices work from the first moment: their commands, positions and
 // lengths are theirs. Everything slow (reading the soundfont, probing the
-// audio drivers, opening and closing the stream) happens on a thread of the
+// audio drivers, opening and closing the streams) happens on a thread of the
 // system's own, so the window's thread never waits for the sound, not even
 // at the end.
 
@@ -31,7 +31,7 @@ class SoundSystem {
         std::chrono::milliseconds idleClose{4000};
         // How long the end waits for the sound thread to close the output.
         // A sound server that has stopped answering holds it for ever.
-        std::chrono::milliseconds quitWait{200};
+        std::chrono::milliseconds quitWait{100};
         // Called when the sound thread is left behind at the end: nothing it
         // uses is freed, and by default the process ends at once, status 0,
         // without running exit handlers under the stalled thread.
