@@ -13,7 +13,8 @@ namespace {
 
 // A tune longer than this is not a tune we ship; the cap also bounds the
 // work a damaged file can cause.
-constexpr size_t kMaxEvents = 1'000'000;
+// Ours hold a few thousand events; reading more would hold the window.
+constexpr size_t kMaxEvents = 200'000;
 constexpr uintmax_t kMaxFileBytes = 16 << 20;
 constexpr uint32_t kDefaultTempoUsPerQuarter = 500'000;  // 120 beats per minute
 

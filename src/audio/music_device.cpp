@@ -322,11 +322,17 @@ void MusicDevice::renderFrames(float* mix, int frames, int64_t frame, bool playi
     int done = 0;
     while (done < frames) {
         const int64_t now = frame + done;
-        for (; next_ < events_.size() && events_[next_].frame <= now; ++next_) {
-            if (budget > 0) {
-                send(events_[next_].event);
-                --budget;
-            }
+        for (; budget > 0 && next_ < events_.size() && events_[next_].frame <= now; ++next_) {
+            send(events_[next_].event);
+            --budget;
+        }
+        if (budget == 0) {
+            // Past the budget the rest of this moment's events are dropped.
+            next_ = static_cast<size_t>(
+                std::upper_bound(events_.begin() + static_cast<std::ptrdiff_t>(next_),
+                                 events_.end(), now,
+                                 [](int64_t f, const TimedEvent& e) { return f < e.frame; }) -
+                events_.begin());
         }
         int64_t until = frame + frames;
         if (next_ < events_.size()) until = std::min(until, events_[next_].frame);
