@@ -188,7 +188,8 @@ bool OutputKeeper::startDriver(Ms now, bool tryReal) {
     // The system's own choice does not fall back by itself: with no real
     // output, play to the dummy driver, which keeps the music's clock running.
     if (tryReal && out_->start(nullptr)) {
-        driver_ = Output::kReal;
+        // SDL_AUDIODRIVER=dummy makes the system's choice the dummy as well.
+        driver_ = out_->driver() == "dummy" ? Output::kDummy : Output::kReal;
     } else if (out_->start("dummy")) {
         driver_ = Output::kDummy;
     }
