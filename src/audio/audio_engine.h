@@ -11,7 +11,7 @@ namespace tarvo {
 
 class AudioEngine {
   public:
-    AudioEngine(int sampleRate, AudioLock& lock, Poster post, const std::string& soundfont);
+    AudioEngine(int sampleRate, std::mutex& lock, Poster post, const std::string& soundfont);
 
     int sampleRate() const { return sampleRate_; }
     MusicDevice& music() { return music_; }
@@ -20,6 +20,9 @@ class AudioEngine {
     // Fills `out` with `frames` interleaved stereo frames: the music plus the
     // card sound, clipped to [-1, 1]. Call with the lock held.
     void render(float* out, int frames);
+    // The same for one device alone, each with a stream of its own.
+    void renderMusic(float* out, int frames);
+    void renderCard(float* out, int frames);
 
     // Neither device is playing (a tail may still ring).
     bool idle() const { return !music_.Playing() && !wave_.Playing(); }

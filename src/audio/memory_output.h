@@ -21,7 +21,7 @@ class MemoryOutput {
     std::vector<float> pull(int frames);
 
   private:
-    MutexAudioLock lock_;
+    std::mutex lock_;
     AudioEngine engine_;
 };
 

@@ -1,16 +1,20 @@
 #include "midi_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <exception>
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
+
+#include "regular_file.h"
 
 namespace tarvo {
 namespace {
 
 // A tune longer than this is not a tune we ship; the cap also bounds the
 // work a damaged file can cause.
-constexpr size_t kMaxEvents = 1'000'000;
+// Ours hold a few thousand events; reading more would hold the window.
+constexpr size_t kMaxEvents = 200'000;
 constexpr uintmax_t kMaxFileBytes = 16 << 20;
 constexpr uint32_t kDefaultTempoUsPerQuarter = 500'000;  // 120 beats per minute
 
@@ -194,23 +198,24 @@ std::optional<MidiTune> parseMidi(const std::vector<uint8_t>& bytes) {
 }
 
 std::optional<MidiTune> readMidiFile(const std::string& path) {
-    // libstdc++ throws on a read error (a folder, a failing disk) even with
-    // stream exceptions off; a tune that cannot be read is simply not played.
-    try {
-        std::error_code error;
-        const auto size = std::filesystem::file_size(path, error);
-        if (error || !std::filesystem::is_regular_file(path, error) || size > kMaxFileBytes) {
-            return std::nullopt;
+    const int fd = openRegularFile(path);
+    if (fd < 0) return std::nullopt;
+    struct stat status {};
+    std::vector<uint8_t> bytes;
+    bool read =
+        ::fstat(fd, &status) == 0 && static_cast<uintmax_t>(status.st_size) <= kMaxFileBytes;
+    if (read) {
+        bytes.resize(static_cast<size_t>(status.st_size));
+        for (size_t done = 0; read && done < bytes.size();) {
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            read = n > 0;
+            if (read) done += static_cast<size_t>(n);
         }
-        std::vector<uint8_t> bytes(size);
-        std::ifstream in(path, std::ios::binary);
-        if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
-            return std::nullopt;
-        }
-        return parseMidi(bytes);
-    } catch (const std::exception&) {
-        return std::nullopt;
     }
+    ::close(fd);
+    if (!read) return std::nullopt;
+    return parseMidi(bytes);
 }
 
 }  // namespace tarvo

@@ -1,10 +1,13 @@
 #include "music_device.h"
 
+#include "regular_file.h"
 #include "sound_libraries.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
+#include <utility>
 
 namespace tarvo {
 namespace {
@@ -20,6 +23,19 @@ constexpr double kReverbTailSeconds = 3.0;
 constexpr int64_t kSynthBlockFrames = 64;
 constexpr int kSustainPedal = 64;
 constexpr int kSostenutoPedal = 66;
+constexpr int kResetControllers = 121;
+// Events sent to the synth per rendered frame at most: a tune of ours sends a
+// few hundred a second; a damaged one with a million events at one moment
+// loses the rest of them instead of holding the sound for seconds.
+constexpr int64_t kFramesPerEvent = 4;
+// A settings resend (a seek, a loop) sends one value per channel and kind.
+constexpr size_t kSettingKinds = 16 * (128 + 4);
+constexpr int kDrumChannel = 9;
+constexpr int kDrumBank = 128;
+// The tunes play on the sixteen MIDI channels; as many more hold the
+// instruments they use, never sounding.
+constexpr int kTuneChannels = 16;
+constexpr int kHoldingChannels = 16;
 
 void ignoreLog(int, const char*, void*) {}
 
@@ -33,14 +49,29 @@ void ignoreGlibLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 // FluidSynth hands a file its own loader rejects to libinstpatch, which
 // complains about a damaged soundfont through GLib straight to stderr.
-bool loadSoundfontQuietly(const FluidLibrary& fluid, fluid_synth_t* synth,
-                          const std::string& path) {
+// Returns the soundfont's id, or FLUID_FAILED.
+int loadSoundfontQuietly(const FluidLibrary& fluid, fluid_synth_t* synth, const std::string& path) {
     const GlibLibrary* glib = Glib();
     const GLogFunc previous =
         glib != nullptr ? glib->g_log_set_default_handler(ignoreGlibLog, nullptr) : nullptr;
-    const bool loaded = fluid.fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED;
+    const int id = fluid.fluid_synth_sfload(synth, path.c_str(), 1);
     if (glib != nullptr) glib->g_log_set_default_handler(previous, nullptr);
-    return loaded;
+    return id;
+}
+
+// Bank and program of every instrument the tunes choose, and those a reset
+// of a channel chooses.
+std::set<std::pair<int, int>> instrumentsOf(const std::vector<std::string>& tunes) {
+    std::set<std::pair<int, int>> instruments{{0, 0}, {kDrumBank, 0}};
+    for (const std::string& path : tunes) {
+        const std::optional<MidiTune> tune = readMidiFile(path);
+        if (!tune) continue;
+        for (const MidiEvent& e : tune->events) {
+            if ((e.status & 0xF0) != 0xC0) continue;
+            instruments.insert({(e.status & 0x0F) == kDrumChannel ? kDrumBank : 0, e.data1});
+        }
+    }
+    return instruments;
 }
 
 bool isNoteMessage(uint8_t status) {
@@ -50,7 +81,7 @@ bool isNoteMessage(uint8_t status) {
 
 }  // namespace
 
-MusicDevice::MusicDevice(int sampleRate, AudioLock& lock, Poster post, std::string soundfont)
+MusicDevice::MusicDevice(int sampleRate, std::mutex& lock, Poster post, std::string soundfont)
     : SoundDevice(sampleRate, lock, std::move(post)),
       soundfont_(std::move(soundfont)),
       synthState_(soundfont_.empty() ? SynthState::kNone : SynthState::kLoading),
@@ -64,7 +95,8 @@ MusicDevice::~MusicDevice() {
 void MusicDevice::loadSynth() {
     if (soundfont_.empty()) return;
     const FluidLibrary* fluid = Fluid();
-    if (fluid == nullptr) {
+    // FluidSynth would wait for ever on a FIFO, and read a device to no end.
+    if (fluid == nullptr || !isRegularFile(soundfont_)) {
         std::lock_guard guard(audioLock());
         synthState_ = SynthState::kNone;
         return;
@@ -86,13 +118,18 @@ void MusicDevice::loadSynth() {
         fluid_->fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
         // Our tunes sound a few dozen notes at once; 256 voices would only hold memory.
         fluid_->fluid_settings_setint(settings, "synth.polyphony", 64);
+        fluid_->fluid_settings_setint(settings, "synth.midi-channels",
+                                      kTuneChannels + kHoldingChannels);
         synth = fluid_->new_fluid_synth(settings);
     }
-    if (synth != nullptr && !loadSoundfontQuietly(*fluid_, synth, soundfont_)) {
+    const int soundfont =
+        synth != nullptr ? loadSoundfontQuietly(*fluid_, synth, soundfont_) : FLUID_FAILED;
+    if (soundfont == FLUID_FAILED && synth != nullptr) {
         fluid_->delete_fluid_synth(synth);
         synth = nullptr;
     }
     if (synth != nullptr) {
+        holdInstruments(synth, soundfont);
         // A small room, a touch of ambience for the plucked strings.
         fluid_->fluid_synth_set_reverb_group_roomsize(synth, -1, 0.4);
         fluid_->fluid_synth_set_reverb_group_level(synth, -1, 0.5);
@@ -108,6 +145,36 @@ void MusicDevice::loadSynth() {
     synthState_ = synth_ != nullptr ? SynthState::kLoaded : SynthState::kNone;
     // A tune opened meanwhile goes on with its instruments as set so far.
     if (sounding()) resendSettings();
+}
+
+void MusicDevice::preload(std::vector<std::string> tunes) {
+    std::lock_guard guard(audioLock());
+    preloaded_ = std::move(tunes);
+}
+
+void MusicDevice::holdInstruments(fluid_synth_t* synth, int soundfont) {
+    std::vector<std::string> tunes;
+    {
+        std::lock_guard guard(audioLock());
+        tunes = preloaded_;
+    }
+    // With dynamic sample loading an instrument's samples are read when a
+    // channel first chooses it, and let go when none holds it any more. Held
+    // here, they are read now, not inside the render at a tune's first note.
+    int channel = kTuneChannels;
+    for (const auto& [bank, program] : instrumentsOf(tunes)) {
+        if (channel == kTuneChannels + kHoldingChannels) break;
+        fluid_->fluid_synth_program_select(synth, channel++, soundfont, bank, program);
+    }
+}
+
+void MusicDevice::resetTuneChannels() {
+    // Not a reset of the whole synth: that would let the held instruments go.
+    for (int channel = 0; channel < kTuneChannels; ++channel) {
+        fluid_->fluid_synth_all_sounds_off(synth_, channel);
+        fluid_->fluid_synth_cc(synth_, channel, kResetControllers, 0);
+        fluid_->fluid_synth_program_change(synth_, channel, 0);
+    }
 }
 
 void MusicDevice::setAudible(bool audible) {
@@ -132,7 +199,7 @@ std::optional<int64_t> MusicDevice::load(const std::string& path) {
         events_.push_back({std::llround(e.seconds * rate), e});
     }
     next_ = 0;
-    if (synth_ != nullptr) fluid_->fluid_synth_system_reset(synth_);
+    if (synth_ != nullptr) resetTuneChannels();
     // The synth starts notes only at the start of its blocks. On the blocks'
     // grid every repeat of the tune meets them where the first play did, so
     // the top comes exactly as late after the end as it did after the play.
@@ -158,9 +225,24 @@ void MusicDevice::seek(int64_t frame) {
 }
 
 void MusicDevice::resendSettings() {
+    // Only the last of each setting counts: a tune of a million program
+    // changes resends sixteen.
+    std::vector<const MidiEvent*> last(kSettingKinds, nullptr);
+    std::vector<size_t> order;
     for (size_t i = 0; i < next_; ++i) {
-        if (!isNoteMessage(events_[i].event.status)) send(events_[i].event);
+        const MidiEvent& e = events_[i].event;
+        if (isNoteMessage(e.status)) continue;
+        const size_t channel = e.status & 0x0F;
+        const uint8_t kind = e.status & 0xF0;
+        const size_t slot = channel * (128 + 4) + (kind == 0xB0   ? e.data1 & 0x7F
+                                                   : kind == 0xC0 ? 128
+                                                   : kind == 0xD0 ? 129
+                                                                  : 130);
+        if (last[slot] == nullptr) order.push_back(slot);
+        last[slot] = &e;
     }
+    for (size_t slot : order)
+        send(*last[slot]);
 }
 
 void MusicDevice::halt() {
@@ -174,11 +256,16 @@ void MusicDevice::halt() {
 }
 
 void MusicDevice::restartAtTop() {
-    // What the end itself asks (the last notes let go) is done before the top.
-    for (; next_ < events_.size(); ++next_) {
-        const MidiEvent& e = events_[next_].event;
-        const bool noteOn = (e.status & 0xF0) == 0x90 && e.data2 != 0;
-        if (sounding() && !noteOn) send(e);
+    // What the end itself asks (the last notes let go) is done before the top,
+    // or all notes let go at once where that would be a flood.
+    if (sounding() && events_.size() - next_ > kSettingKinds) {
+        halt();
+    } else {
+        for (; next_ < events_.size(); ++next_) {
+            const MidiEvent& e = events_[next_].event;
+            const bool noteOn = (e.status & 0xF0) == 0x90 && e.data2 != 0;
+            if (sounding() && !noteOn) send(e);
+        }
     }
     next_ = 0;
 }
@@ -231,11 +318,22 @@ void MusicDevice::renderFrames(float* mix, int frames, int64_t frame, bool playi
         return;
     }
     quietFrames_ = 0;
+    int64_t budget = std::max<int64_t>(1, frames / kFramesPerEvent);
     int done = 0;
     while (done < frames) {
         const int64_t now = frame + done;
-        while (next_ < events_.size() && events_[next_].frame <= now)
-            send(events_[next_++].event);
+        for (; budget > 0 && next_ < events_.size() && events_[next_].frame <= now; ++next_) {
+            send(events_[next_].event);
+            --budget;
+        }
+        if (budget == 0) {
+            // Past the budget the rest of this moment's events are dropped.
+            next_ = static_cast<size_t>(
+                std::upper_bound(events_.begin() + static_cast<std::ptrdiff_t>(next_),
+                                 events_.end(), now,
+                                 [](int64_t f, const TimedEvent& e) { return f < e.frame; }) -
+                events_.begin());
+        }
         int64_t until = frame + frames;
         if (next_ < events_.size()) until = std::min(until, events_[next_].frame);
         const int n = static_cast<int>(until - now);

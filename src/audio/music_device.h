@@ -21,13 +21,16 @@ class MusicDevice final : public SoundDevice {
     // Without a soundfont the device never opens a file: it is silent. The
     // synthesizer is built later by loadSynth(); an open tune waits at its
     // place until then.
-    MusicDevice(int sampleRate, AudioLock& lock, Poster post, std::string soundfont);
+    MusicDevice(int sampleRate, std::mutex& lock, Poster post, std::string soundfont);
     ~MusicDevice() override;
 
     // Builds the synthesizer and reads the soundfont. Slow (tens of ms), so
     // any thread may call it, without the lock. If the soundfont does not
     // load, files no longer open, and a tune already open plays on unheard.
     void loadSynth();
+    // The tunes this device will open: loadSynth() reads the samples of
+    // their instruments with the soundfont. Call before loadSynth().
+    void preload(std::vector<std::string> tunes);
     // With no one to hear it (no real output), the tune only keeps its time.
     // With the lock held.
     void setAudible(bool audible);
@@ -50,6 +53,8 @@ class MusicDevice final : public SoundDevice {
     // Whether sound is made at all: a synth, and someone to hear it.
     bool sounding() const { return synth_ != nullptr && audible_; }
     void send(const MidiEvent& e);
+    void holdInstruments(fluid_synth_t* synth, int soundfont);
+    void resetTuneChannels();
     // Sends the controllers and programs of the events before next_.
     void resendSettings();
     void synthesize(float* mix, int frames);
@@ -61,6 +66,7 @@ class MusicDevice final : public SoundDevice {
     const FluidLibrary* fluid_ = nullptr;  // set with the synth
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
+    std::vector<std::string> preloaded_;
     std::vector<TimedEvent> events_;
     size_t next_ = 0;             // first event not yet sent
     int64_t quietFrames_ = 0;     // frames rendered with no voice sounding

@@ -12,6 +12,9 @@ class SystemSoundDevices final : public SoundDevices {
     MciDevice& wave() override { return system_->wave(); }
     void PrepareOutput() override { system_->prepare(); }
     void Start() override { system_->start(); }
+    void PreloadTunes(std::vector<std::string> tunes) override {
+        system_->preloadTunes(std::move(tunes));
+    }
 
   private:
     std::unique_ptr<SoundSystem> system_;

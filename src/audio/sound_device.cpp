@@ -22,7 +22,7 @@ bool sameCommand(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-SoundDevice::SoundDevice(int sampleRate, AudioLock& lock, Poster post)
+SoundDevice::SoundDevice(int sampleRate, std::mutex& lock, Poster post)
     : sampleRate_(sampleRate), lock_(lock), post_(std::move(post)) {}
 
 SoundDevice::~SoundDevice() = default;

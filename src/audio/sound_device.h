@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "audio_lock.h"
+#include <mutex>
 #include "mci_device.h"
 #include "poster.h"
 
@@ -18,7 +18,7 @@ namespace tarvo {
 
 class SoundDevice : public MciDevice {
   public:
-    SoundDevice(int sampleRate, AudioLock& lock, Poster post);
+    SoundDevice(int sampleRate, std::mutex& lock, Poster post);
     ~SoundDevice() override;
 
     void Command(std::string_view command) override;
@@ -57,7 +57,7 @@ class SoundDevice : public MciDevice {
     virtual void restartAtTop() {}
 
     int sampleRate() const { return sampleRate_; }
-    AudioLock& audioLock() { return lock_; }
+    std::mutex& audioLock() { return lock_; }
 
   private:
     void open();
@@ -69,7 +69,7 @@ class SoundDevice : public MciDevice {
     void postStopCompleted();
 
     const int sampleRate_;
-    AudioLock& lock_;
+    std::mutex& lock_;
     Poster post_;
     // Notifications posted to the window may outlive the device: they only
     // run while this is alive.

@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "audio/mci_device.h"
 #include "audio/poster.h"
@@ -20,6 +22,9 @@ class SoundDevices {
     virtual void PrepareOutput() {}
     // The window has been painted: slow preparations may begin. Returns at once.
     virtual void Start() {}
+    // The tunes the music device may open: their instruments are read with
+    // the soundfont, not at their first notes. Before Start().
+    virtual void PreloadTunes(std::vector<std::string>) {}
 };
 
 // The real devices, or silent ones where this machine cannot play: never fails.

@@ -31,6 +31,8 @@ void Form1::Form_Load() {
     OpenDevice(MMCw(), ProgramFile("carta.wav"));
     Option_Card_rustle->setChecked(true);
     OpenDevice(MMC1(), ProgramFile("Music/7carte.mid"));
+    sound_->PreloadTunes({ProgramFile("Music/7carte.mid").toStdString(),
+                          ProgramFile("Music/borvio2.mid").toStdString()});
     Option_music->setChecked(true);
     Text2->move(0, 0);
     Text2->hide();

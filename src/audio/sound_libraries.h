@@ -26,7 +26,6 @@ namespace tarvo {
     X(fluid_synth_set_reverb_group_level)    \
     X(fluid_synth_set_reverb_group_width)    \
     X(fluid_synth_set_reverb_group_damp)     \
-    X(fluid_synth_system_reset)              \
     X(fluid_synth_all_sounds_off)            \
     X(fluid_synth_all_notes_off)             \
     X(fluid_synth_noteon)                    \
@@ -34,6 +33,7 @@ namespace tarvo {
     X(fluid_synth_key_pressure)              \
     X(fluid_synth_cc)                        \
     X(fluid_synth_program_change)            \
+    X(fluid_synth_program_select)            \
     X(fluid_synth_channel_pressure)          \
     X(fluid_synth_pitch_bend)                \
     X(fluid_synth_get_active_voice_count)    \

@@ -10,7 +10,7 @@ namespace tarvo {
 
 class WaveDevice final : public SoundDevice {
   public:
-    WaveDevice(int sampleRate, AudioLock& lock, Poster post);
+    WaveDevice(int sampleRate, std::mutex& lock, Poster post);
     ~WaveDevice() override;
 
     // The sound as the output plays it, interleaved stereo; empty while closed.

@@ -2,6 +2,7 @@
 // silent, every command does nothing and nothing is reported or printed.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "memory_output.h"
 #include "soundfont.h"
@@ -18,6 +19,9 @@ TEST(Failures, AnUnplayableFileLeavesTheDeviceClosedAndSilent) {
     test::writeBytes(dir.file("noise.wav"), {'R', 'I', 'F', 'F', 0xFF, 0xFF, 0, 0, 'W', 'A'});
     test::writeBytes(dir.file("empty.wav"), {});
     test::writeWav(dir.file("nothing.wav"), {}, kRate, 1);
+    // A FIFO would block whoever opens it; a device would never end.
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    const std::string device = "/dev/zero";
     // A tune that ends where it starts would restart without end.
     test::writeBytes(dir.file("nothing.mid"),
                      {'M',  'T', 'h', 'd', 0,   0, 0, 6, 0, 0, 0,    1,    1,
@@ -42,6 +46,13 @@ TEST(Failures, AnUnplayableFileLeavesTheDeviceClosedAndSilent) {
         {"no soundfont", true, test::soundFile("Music/7carte.mid"), ""},
         {"a soundfont that is not one", true, test::soundFile("Music/7carte.mid"),
          test::soundFile("carta.wav")},
+        {"a FIFO for a card sound", false, dir.file("fifo")},
+        {"a FIFO for a tune", true, dir.file("fifo")},
+        {"a FIFO for a soundfont", true, test::soundFile("Music/7carte.mid"), dir.file("fifo")},
+        {"a device for a card sound", false, device},
+        {"a device for a tune", true, device},
+        {"a device for a soundfont", true, test::soundFile("Music/7carte.mid"), device},
+        {"a folder for a soundfont", true, test::soundFile("Music/7carte.mid"), dir.file("")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,8 +94,10 @@ TEST(Failures, AFileThatFailsClosesTheOneBeforeIt) {
 }  // namespace tarvo
 
 #include <sndfile.h>
+#include <sys/resource.h>
 
 #include <cmath>
+#include <fstream>
 #include <limits>
 
 namespace tarvo {
@@ -163,6 +176,96 @@ TEST(Failures, ATuneTooLongForItsPositionsDoesNotOpen) {
             EXPECT_GE(music.Position(), 0);
             EXPECT_LE(music.Position(), music.Length());
         }
+    }
+}
+
+long peakMemoryKb() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Files that do open, made to cost: a header that claims far more sound than
+// the file holds, and tunes of as many events as a tune may have. They cost what they hold,
+// and the devices play on.
+TEST(Failures, FilesThatClaimOrHoldTooMuchPlayOnInBounds) {
+    test::ScratchDir dir;
+    // 8 channels at 655350 Hz: 20 ms in the file, 9 s in its header.
+    constexpr int kWideRate = 655350;
+    constexpr int kWideChannels = 8;
+    SF_INFO info{};
+    info.samplerate = kWideRate;
+    info.channels = kWideChannels;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(dir.file("wide.flac").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    const std::vector<int16_t> frames(kWideRate / 50 * kWideChannels, 1000);
+    sf_writef_short(file, frames.data(), kWideRate / 50);
+    sf_close(file);
+    std::fstream flac(dir.file("wide.flac"), std::ios::in | std::ios::out | std::ios::binary);
+    // STREAMINFO's 36-bit sample count starts in the low half of byte 21.
+    const uint64_t claimed = uint64_t{9} * kWideRate;
+    flac.seekg(21);
+    char low = 0;
+    flac.get(low);
+    const char patched[] = {static_cast<char>((low & 0xF0) | ((claimed >> 32) & 0x0F)),
+                            static_cast<char>(claimed >> 24), static_cast<char>(claimed >> 16),
+                            static_cast<char>(claimed >> 8), static_cast<char>(claimed)};
+    flac.seekp(21);
+    flac.write(patched, sizeof patched);
+    flac.close();
+
+    // A 6 ms tune of 150000 program changes, and a 2 s one of as many notes.
+    auto flood = [](uint8_t status, uint8_t data2, uint8_t lengthTicks) {
+        std::vector<uint8_t> track;
+        for (int i = 0; i < 150'000; ++i) {
+            track.insert(track.end(), {0x00, status, static_cast<uint8_t>(i % 128)});
+            if ((status & 0xF0) != 0xC0) track.push_back(data2);
+        }
+        track.insert(track.end(), {lengthTicks, 0xFF, 0x2F, 0x00});
+        return test::midiFile(lengthTicks == 3 ? 250 : 48, track);
+    };
+    test::writeBytes(dir.file("programs.mid"), flood(0xC0, 0, 3));
+    test::writeBytes(dir.file("notes.mid"), flood(0x90, 100, 96));
+
+    struct Case {
+        const char* name;
+        bool music;
+        std::string file;
+        int32_t atMostMs;
+        long atMostMb;  // what opening it may take; the 9 s claim alone would be 180
+    };
+    const std::vector<Case> cases = {
+        {"a header claiming 9 s of 8 channels", false, dir.file("wide.flac"), 100, 32},
+        {"a 6 ms tune of 150000 program changes", true, dir.file("programs.mid"), 10, 300},
+        {"a 2 s tune of 150000 notes", true, dir.file("notes.mid"), 2100, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::WindowQueue window;
+        MemoryOutput output(kRate, window.poster(), findSoundfont());
+        MciDevice& device = c.music ? static_cast<MciDevice&>(output.music()) : output.wave();
+        device.Notify = true;
+        device.Done = [&](int) {
+            if (device.Position() != device.Length()) return;
+            device.setFrom(0);
+            device.Command("Play");
+        };
+        device.FileName = c.file;
+        const long before = peakMemoryKb();
+        device.Command("Open");
+        EXPECT_LT(peakMemoryKb() - before, c.atMostMb << 10);
+        if (c.music && device.Length() == 0) continue;  // no soundfont here
+        EXPECT_GT(device.Length(), 0);
+        EXPECT_LE(device.Length(), c.atMostMs);
+        device.Command("Play");
+        for (int i = 0; i < 30; ++i) {  // 3 s, the loop's restarts included
+            const std::vector<float> heard = output.pull(4096);
+            window.drain();
+            EXPECT_TRUE(std::isfinite(test::rms(heard)));
+        }
+        EXPECT_GE(device.Position(), 0);
+        EXPECT_LE(device.Position(), device.Length());
     }
 }
 

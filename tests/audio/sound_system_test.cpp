@@ -14,6 +14,14 @@
 namespace tarvo {
 namespace {
 
+// The game ends the process when the sound thread is slow to close; a test
+// waits for it instead, or it would end with the remaining tests unrun.
+SoundSystem::Options waited(SoundSystem::Options options = {}) {
+    options.quitWait = std::chrono::seconds(30);
+    options.leftBehind = [] { ADD_FAILURE() << "the sound thread did not end"; };
+    return options;
+}
+
 // They are opened by name at run time: a name that drifts from the installed
 // library would only show as a silent game.
 TEST(SoundSystem, FindsTheLibrariesItOpens) {
@@ -31,7 +39,7 @@ TEST(SoundSystem, OpensSilentlyAndPlaysOurFiles) {
     int rate = 0, buffer = 0;
     int32_t musicLength = 0, waveLength = 0;
     {
-        auto system = SoundSystem::open(window.poster());
+        auto system = SoundSystem::open(window.poster(), waited());
         system->waitUntilStarted();
         driver = system->driver();
         rate = system->sampleRate();
@@ -68,7 +76,7 @@ TEST(SoundSystem, OpensSilentlyAndPlaysOurFiles) {
 TEST(SoundSystem, CanBeOpenedAgainAfterClosing) {
     test::WindowQueue window;
     for (int i = 0; i < 2; ++i) {
-        auto system = SoundSystem::open(window.poster());
+        auto system = SoundSystem::open(window.poster(), waited());
         system->wave().FileName = test::soundFile("carta.wav");
         system->wave().Command("Open");
         EXPECT_GT(system->wave().Length(), 0) << "round " << i;
@@ -85,7 +93,8 @@ namespace {
 // while, and the next play opens it again and is heard to its end.
 TEST(SoundSystem, ClosesTheOutputWhenIdleAndOpensItForTheNextPlay) {
     test::WindowQueue window;
-    auto system = SoundSystem::open(window.poster(), std::chrono::milliseconds(50));
+    auto system =
+        SoundSystem::open(window.poster(), waited({.idleClose = std::chrono::milliseconds(50)}));
     system->waitUntilStarted();
     if (!system->outputOpen()) GTEST_SKIP() << "no output at all here";
     MciDevice& wave = system->wave();

@@ -3,7 +3,8 @@
 PipeWire with TARVO_SOUND_SERVER=pipewire), heard at the server's null sink:
 the music and the card rustle arrive; a server killed mid-game leaves the game
 answering clicks without spinning; once a server is back, the next play is
-heard again, whichever way the player asks for it."""
+heard again, whichever way the player asks for it; EXIT and the close button
+end the game at once, also when the server has stopped answering."""
 
 import os
 import time
@@ -21,6 +22,9 @@ SPIN_WINDOW_S = 3.0
 # A spin would burn the whole window; the music alone, rendered for nothing
 # in the sanitised build, stays far below this.
 SPIN_CPU_S = 0.5
+# The game ends within 0.3 s of EXIT, 1 s with a stopped server (optimised
+# build); this bound only tells a game that ends from one that waits.
+EXIT_BOUND_S = 3.0
 
 
 class SoundServerTest(GameTestCase):
@@ -128,6 +132,28 @@ class SoundServerTest(GameTestCase):
                 monitor.stop()
                 self.server.kill()
         self.assertIsNone(game.proc.poll(), game.stderr_text())
+
+    def test_exit_and_the_close_button_end_the_game_also_with_a_stopped_server(self):
+        ways = [("EXIT", lambda game: game.key("alt+g", "Down", "Return")),
+                ("the close button", lambda game: game.close_button())]
+        for server_state in ("answering", "stopped"):
+            for way, leave in ways:
+                with self.subTest(way=way, server=server_state):
+                    game = self.game_on_this_server()
+                    self.assertTrue(wait_until(lambda: self.server.sink_inputs() > 0),
+                                    "the music never reached the server")
+                    if server_state == "stopped":
+                        self.server.freeze()
+                        # The sound thread is caught waiting on the server.
+                        time.sleep(1.5)
+                    asked = time.monotonic()
+                    leave(game)
+                    status = game.wait_exit(20)
+                    took = time.monotonic() - asked
+                    self.server.freeze(False)
+                    print("%s, server %s: ended after %.0f ms" % (way, server_state, took * 1000))
+                    self.assertEqual(status, 0, game.stderr_text())
+                    self.assertLess(took, EXIT_BOUND_S)
 
 
 if __name__ == "__main__":

@@ -121,6 +121,13 @@ class SoundServer:
             _end(proc, signal.SIGKILL)
         self.procs = []
 
+    def freeze(self, frozen=True):
+        """Stops the server without ending it (SIGSTOP), as a hung or swamped server
+        stops answering; frozen=False lets it go on."""
+        for proc in self.procs:
+            if proc.poll() is None:
+                proc.send_signal(signal.SIGSTOP if frozen else signal.SIGCONT)
+
     def stop(self):
         self.kill()
         if self.bus:

@@ -1,0 +1,68 @@
+// The music device against the real soundfont.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "audio_engine.h"
+#include "soundfont.h"
+#include "test_support.h"
+
+namespace tarvo {
+namespace {
+
+// Bytes this process has read from files so far (this read itself, a few
+// hundred bytes, included).
+long long bytesRead() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:") return value;
+    }
+    return -1;
+}
+
+// With dynamic sample loading, an instrument is read from the soundfont at
+// its first note unless the tunes were named before the soundfont loaded:
+// then playing them reads nothing more, inside the render or anywhere.
+TEST(MusicDevice, TheTunesNamedBeforehandPlayWithoutReadingTheSoundfont) {
+    const std::string soundfont = findSoundfont();
+    if (soundfont.empty()) GTEST_SKIP() << "no soundfont here";
+    const std::vector<std::string> tunes = {test::soundFile("Music/7carte.mid"),
+                                            test::soundFile("Music/borvio2.mid")};
+    for (const bool named : {true, false}) {
+        SCOPED_TRACE(named ? "named beforehand" : "not named");
+        std::mutex lock;
+        test::WindowQueue window;
+        AudioEngine engine(test::kRate, lock, window.poster(), soundfont);
+        if (named) engine.music().preload(tunes);
+        engine.music().loadSynth();
+        long long read = 0;
+        for (const std::string& tune : tunes) {
+            engine.music().FileName = tune;
+            engine.music().Command("Open");
+            engine.music().Command("Play");
+            std::vector<float> out(2 * 1024);
+            const long long before = bytesRead();
+            for (int i = 0; i < 10 * test::kRate / 1024; ++i) {
+                std::lock_guard guard(lock);
+                engine.render(out.data(), 1024);
+            }
+            read += bytesRead() - before;
+        }
+        // An instrument's samples are tens of kilobytes at the least.
+        constexpr long long kInstrumentBytes = 16 << 10;
+        if (named) {
+            EXPECT_LT(read, kInstrumentBytes);
+        } else {
+            EXPECT_GT(read, kInstrumentBytes) << "the check cannot see the soundfont being read";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tarvo
