@@ -189,6 +189,7 @@ class PipeWire(SoundServer):
         for stale in ("pipewire-0", "pipewire-0.lock", "pulse/native"):
             if os.path.exists(os.path.join(self.runtime, stale)):
                 os.unlink(os.path.join(self.runtime, stale))
+        self._write_sink_config()
         self._spawn("pipewire")
         end = time.monotonic() + SERVER_START_TIMEOUT_S
         while not os.path.exists(os.path.join(self.runtime, "pipewire-0")):
@@ -199,14 +200,34 @@ class PipeWire(SoundServer):
         self._spawn("wireplumber")
         self._spawn("pipewire-pulse")
         self._wait_ready()
-        self.pactl("load-module", "module-null-sink", "sink_name=" + SINK, "rate=%d" % RATE)
-        # The sink shows up a moment after the module loads.
+        # The sink shows up once the session manager has seen it.
         while self.pactl("set-default-sink", SINK, check=False).returncode != 0:
             if time.monotonic() > end:
                 self.kill()
                 raise RuntimeError("no sink %s on pipewire; see %s" % (SINK, self.dir))
             time.sleep(0.05)
         return self
+
+    def _write_sink_config(self):
+        # The null sink is part of the daemon's own configuration, as a desktop's
+        # sink is: a game that reconnects the moment the daemon is back finds it
+        # there, instead of racing a later "pactl load-module".
+        folder = os.path.join(self.dir, "config", "pipewire", "pipewire.conf.d")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "tarvo-null-sink.conf"), "w") as conf:
+            conf.write("""context.objects = [
+    { factory = adapter
+      args = {
+          factory.name = support.null-audio-sink
+          node.name = "%s"
+          media.class = Audio/Sink
+          audio.rate = %d
+          audio.position = [ FL FR ]
+          monitor.channel-volumes = true
+      }
+    }
+]
+""" % (SINK, RATE))
 
 
 SERVERS = {cls.name: cls for cls in (PulseAudio, PipeWire)}
