@@ -3,8 +3,8 @@
 from the running game on a private Xvfb, session bus and accessibility bus,
 checked against what the screen shows, and the events a move sends.
 
-Needs Debian's python3 with python3-pyatspi; the game is started with
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1, as a desktop with a screen reader on does.
+Needs Debian's python3 with python3-pyatspi. Accessibility is switched on as
+a screen reader does it: the org.a11y.Status properties on the session bus.
 """
 
 import os
@@ -38,6 +38,14 @@ class Buses:
         subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
                         "/org/a11y/bus", "org.a11y.Bus.GetAddress"],
                        env=self.env, check=True, stdout=subprocess.DEVNULL, timeout=20)
+
+    def screen_reader(self, on):
+        for prop in ("ScreenReaderEnabled", "IsEnabled"):
+            subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
+                            "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
+                            "string:org.a11y.Status", "string:" + prop,
+                            "variant:boolean:" + ("true" if on else "false")],
+                           env=self.env, check=True, stdout=subprocess.DEVNULL, timeout=20)
 
     def stop(self):
         # The bus launcher and the registry end with the bus they hang on.
@@ -102,9 +110,14 @@ class AccessibleTest(GameTestCase):
                 return True
         return False
 
-    def start_accessible_game(self):
-        return self.start_game(extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
-                                          "DBUS_SESSION_BUS_ADDRESS": self.buses.address})
+    def start_accessible_game(self, screen_reader=True):
+        self.buses.screen_reader(screen_reader)
+        return self.start_game(extra_env={"DBUS_SESSION_BUS_ADDRESS": self.buses.address})
+
+    def on_the_bus(self, game):
+        desktop = pyatspi.Registry.getDesktop(0)
+        return any(app is not None and app.get_process_id() == game.proc.pid
+                   for app in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)))
 
     def table_of(self, game):
         """The accessible object of the table in the game's window."""
@@ -169,6 +182,14 @@ class AccessibleTest(GameTestCase):
         # The place's box on the screen is where the screen shows the column.
         first = places["Column 1"].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         self.assertEqual((first.x, first.y, first.width), (game.origin[0], game.origin[1], 64))
+
+    def test_a_screen_reader_switched_on_after_the_window_finds_the_game(self):
+        game = self.start_accessible_game(screen_reader=False)
+        game.start_dealt()
+        game.settle()
+        self.assertFalse(self.on_the_bus(game), "on the bus with no screen reader")
+        self.buses.screen_reader(True)
+        self.assertEqual(len(self.places(self.table_of(game))), 13)
 
     def test_a_stock_click_renames_the_places_and_is_announced(self):
         game = self.start_accessible_game()
