@@ -58,7 +58,7 @@ TEST(RandomPlay, SearchingPlayerWinsSomeGamesAndFinaleFiresOncePerWin) {
         t.TimeOfDay = [deal] { return 50000.0 + deal * 1.25; };
         t.Finale = [&] { ++finales; };
         t.Mescola();
-        Searcher player(1500);
+        Searcher player(solver::kHintBudgetNodes);
         if (player.Win(t)) ++wins;
         EXPECT_EQ(player.faults, std::vector<std::string>{}) << "deal " << deal;
         EXPECT_EQ(finales, wins) << "deal " << deal;

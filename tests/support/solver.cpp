@@ -1,5 +1,6 @@
 #include "solver.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "invariants.h"
@@ -51,48 +52,61 @@ void Player::EndRelease() {
     if (t_.Carta[t_.CurCard].Mark == "n") t_.Carta[t_.CurCard].Mark = "a";
 }
 
-bool Searcher::Try(const Table& next, const Move& move, int depth) {
-    const auto v = Violations(next);
-    faults.insert(faults.end(), v.begin(), v.end());
-    if (!v.empty()) return false;
-    line.push_back(move);
-    if (Win(next, depth + 1)) return true;
-    line.pop_back();
-    return false;
+Move FromSolver(const solver::Move& m) {
+    if (m.from == solver::Where::kStock) return {Move::kStock, m.card, 0};
+    if (m.to == solver::Where::kFoundation) return {Move::kFoundation, m.card, 0};
+    return {Move::kColumn, m.card, m.toColumn};
 }
 
-bool Searcher::Win(const Table& t, int depth) {
-    if (Won(t)) return true;
-    if (depth > kMaxDepth || --budget_ < 0 || !seen_.insert(Key(t)).second) return false;
-    const auto cards = Reachable(t);
-    for (int16_t c : cards) {
-        if (t.FoundTop[suitOf(c)] != c - 1) continue;
-        auto next = std::make_unique<Table>(t);
-        Player p(*next);
-        p.Press(c);
-        p.ReleaseOnFoundation();
-        if (Try(*next, {Move::kFoundation, c, 0}, depth)) return true;
-    }
-    for (int16_t c : cards) {
-        if (t.Carta[c].Left == kFoundationLeftPx) continue;
-        for (int16_t col = 1; col <= kColumnCount; ++col) {
-            // Moving a column's only card to an empty one gains nothing.
-            if (t.ColumnHeight(col) == 0 && t.Carta[c].Top == 0) continue;
-            auto next = std::make_unique<Table>(t);
-            Player p(*next);
-            p.Press(c);
-            p.ReleaseOnColumn(col, 0, 0);
-            const bool refused =
-                next->Carta[c].Left == t.Carta[c].Left && next->Carta[c].Top == t.Carta[c].Top;
-            if (!refused && Try(*next, {Move::kColumn, c, col}, depth)) return true;
+std::vector<std::string> Replay(Table& t, const std::vector<solver::Move>& line) {
+    std::vector<std::string> faults;
+    Player p(t);
+    for (size_t i = 0; i < line.size() && faults.empty(); ++i) {
+        const Move m = FromSolver(line[i]);
+        const std::string where =
+            "move " + std::to_string(i + 1) + ", card " + std::to_string(m.card) + ": ";
+        bool done = false;
+        if (m.kind == Move::kStock) {
+            t.TurnStock();
+            done = t.CurCard == m.card;
+        } else if (std::ranges::count(Reachable(t), m.card) == 0) {
+            faults.push_back(where + "no press reaches it");
+            break;
+        } else if (m.kind == Move::kFoundation) {
+            p.Press(m.card);
+            p.ReleaseOnFoundation();
+            done = t.FoundTop[suitOf(m.card)] == m.card;
+        } else {
+            const int16_t height = t.ColumnHeight(m.column);
+            p.Press(m.card);
+            p.ReleaseOnColumn(m.column, columnLeftPx(m.column), rowTopPx(height + 1));
+            done = t.Columns[m.column][height + 1] == m.card;
         }
+        if (!done) faults.push_back(where + "refused");
+        for (const std::string& v : Violations(t))
+            faults.push_back(where + v);
     }
-    if (t.StockNext <= kCardCount) {
-        auto next = std::make_unique<Table>(t);
-        next->TurnStock();
-        if (Try(*next, {Move::kStock, next->CurCard, 0}, depth)) return true;
+    return faults;
+}
+
+bool Searcher::Win(const Table& t, int) {
+    line.clear();
+    solver::Position start;
+    std::string error;
+    if (!solver::FromTable(t, start, error)) {
+        faults.push_back(error);
+        return false;
     }
-    return false;
+    solver::Solver solver({.nodeBudget = static_cast<uint64_t>(budget_)});
+    const solver::Result result = solver.Solve(start);
+    if (result.verdict != solver::Verdict::kWon) return false;
+    auto copy = std::make_unique<Table>(t);
+    const auto met = Replay(*copy, result.line);
+    faults.insert(faults.end(), met.begin(), met.end());
+    if (!met.empty() || !Won(*copy)) return false;
+    for (const solver::Move& m : result.line)
+        line.push_back(FromSolver(m));
+    return true;
 }
 
 WinnableDeal FindWinnableDeal(double base, int tries, int budget) {
@@ -104,12 +118,6 @@ WinnableDeal FindWinnableDeal(double base, int tries, int budget) {
         if (searcher.Win(t)) return {base + s, searcher.line};
     }
     return {};
-}
-
-std::string Searcher::Key(const Table& t) {
-    return std::string(reinterpret_cast<const char*>(t.Columns), sizeof t.Columns) +
-           std::string(reinterpret_cast<const char*>(t.FoundTop), sizeof t.FoundTop) +
-           std::to_string(t.StockNext);
 }
 
 }  // namespace tarvo::testing

@@ -1,13 +1,14 @@
 #pragma once
 // Players for tests: one call per thing a hand on the mouse can cause, and a
-// searcher that sees the whole table and finds a winning line for a deal.
+// searcher that finds a winning line for a deal with the game's solver and
+// plays it through the rule procedures.
 
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "model/table.h"
+#include "solver/solver.h"
 
 namespace tarvo::testing {
 
@@ -34,23 +35,25 @@ struct Move {
     int16_t card = 0;  // the card moved (for the stock: the card turned)
     int16_t column = 0;
 };
+Move FromSolver(const solver::Move& m);
 
-// Depth-first, foundations first, then column moves, then the stock; stops at
-// the first win. Every table it reaches is checked against the invariants.
+// Plays a solver's moves on `t` as the mouse would (a stock click, a drop on
+// the foundations, a drag to a column), each from a card a press could reach.
+// Returns one line per move refused or per invariant broken after a move.
+std::vector<std::string> Replay(Table& t, const std::vector<solver::Move>& line);
+
+// The solver within a node budget; a win is played on a copy of the table
+// and checked after every move.
 class Searcher {
   public:
     explicit Searcher(int budget) : budget_(budget) {}
     bool Win(const Table& t, int depth = 0);
 
     std::vector<Move> line;           // the winning moves, first first
-    std::vector<std::string> faults;  // invariant violations met on the way
+    std::vector<std::string> faults;  // what the replay of the line met
 
   private:
-    bool Try(const Table& next, const Move& move, int depth);
-    static std::string Key(const Table& t);
-    static constexpr int kMaxDepth = 300;
     int budget_;
-    std::set<std::string> seen_;
 };
 
 // The first deal from time of day `base` + 1, + 2, ... that the searcher wins,
