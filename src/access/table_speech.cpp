@@ -43,6 +43,16 @@ std::string StockLeft(const Table& t) {
     return left == 0 ? "the stock is empty" : std::to_string(left) + " left in the stock";
 }
 
+// The card a move put on a column, and what it lies on.
+std::string ToColumn(const Table& t, int16_t id, int16_t col) {
+    const int16_t h = t.ColumnHeight(col);
+    const std::string name = CardName(id) + " to column " + std::to_string(col);
+    if (h < 2) return name + ", empty before";
+    return name + ", on " + CardName(t.Columns[col][h - 1]);
+}
+
+}  // namespace
+
 std::string PlaceOf(const Place& p) {
     switch (p.kind) {
         case PlaceKind::Column:
@@ -56,16 +66,6 @@ std::string PlaceOf(const Place& p) {
     }
     return "the stock";
 }
-
-// The card a move put on a column, and what it lies on.
-std::string ToColumn(const Table& t, int16_t id, int16_t col) {
-    const int16_t h = t.ColumnHeight(col);
-    const std::string name = CardName(id) + " to column " + std::to_string(col);
-    if (h < 2) return name + ", empty before";
-    return name + ", on " + CardName(t.Columns[col][h - 1]);
-}
-
-}  // namespace
 
 std::string CardName(int16_t id) {
     return std::to_string(valueOf(id)) + " of " + kSuitNames[suitOf(id)];
