@@ -4,6 +4,8 @@
 // back in the deal the position could still be won.
 
 #include <atomic>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "solver/solver.h"
@@ -35,9 +37,23 @@ struct Hint {
 // a column's next card, other moves between columns, a stock turn last.
 int Naturalness(const Position& p, Step s);
 
-// `earlier[0]` is the position one move back, the last one the deal itself.
-// Only a move the solver proves keeps the deal won is ever offered.
-Hint FindHint(Solver& solver, const Position& now, const std::vector<Position>& earlier,
-              const std::atomic<bool>* cancel = nullptr);
+// One per thread, kept from one hint to the next: it remembers the verdicts
+// it found, so that H pressed again in the same deal costs little.
+class HintFinder {
+  public:
+    explicit HintFinder(Options options) : solver_(options), cancel_(options.cancel) {}
+    // `earlier[0]` is the position one move back, the last one the deal
+    // itself. Only a move the solver proves keeps the deal won is offered.
+    Hint Find(const Position& now, const std::vector<Position>& earlier);
+
+  private:
+    Verdict VerdictOf(const Position& p);
+    Rewind LastWinnable(const std::vector<Position>& earlier);
+    bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
+
+    Solver solver_;
+    const std::atomic<bool>* cancel_;
+    std::unordered_map<std::string, Verdict> known_;  // by ToText; decided only
+};
 
 }  // namespace tarvo::solver

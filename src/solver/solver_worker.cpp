@@ -75,8 +75,8 @@ void* SolverWorker::Main(void* self) {
 }
 
 void SolverWorker::Run() {
-    auto hints =
-        std::make_unique<Solver>(Options{.nodeBudget = kHintBudgetNodes, .cancel = &cancelHint_});
+    auto hints = std::make_unique<HintFinder>(
+        Options{.nodeBudget = kHintBudgetNodes, .cancel = &cancelHint_});
     std::unique_ptr<Solver> deals;
     for (;;) {
         std::optional<HintJob> job;
@@ -104,7 +104,7 @@ void SolverWorker::Run() {
             if (!cancelAll_) dealDone_(deck);
             continue;
         }
-        const Hint hint = FindHint(*hints, job->now, job->earlier, &cancelHint_);
+        const Hint hint = hints->Find(job->now, job->earlier);
         // A newer table has come: this answer is stale.
         if (!cancelHint_) hintDone_(job->generation, hint);
     }

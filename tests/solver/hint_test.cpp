@@ -41,8 +41,8 @@ TEST(Hint, OffersTheMostNaturalWinningMoveOrHowFarBackTheDealWasWon) {
             Undo undo;
             Apply(p, steps[std::uniform_int_distribution<int>(0, n - 1)(rng)], undo);
         }
-        Solver solver({.nodeBudget = kHintBudgetNodes});
-        const Hint hint = FindHint(solver, p, earlier);
+        HintFinder finder({.nodeBudget = kHintBudgetNodes});
+        const Hint hint = finder.Find(p, earlier);
         SCOPED_TRACE(ToText(p));
 
         Solver judge({.nodeBudget = kHintBudgetNodes});
@@ -114,7 +114,7 @@ TEST(Hint, PassesOverTheObviousMoveWhenItLoses) {
     Apply(obvious, steps[0], undo);
     Solver solver({.nodeBudget = kHintBudgetNodes});
     ASSERT_EQ(solver.Solve(obvious).verdict, Verdict::kLost);
-    const Hint hint = FindHint(solver, p, {});
+    const Hint hint = HintFinder({.nodeBudget = kHintBudgetNodes}).Find(p, {});
     ASSERT_EQ(hint.kind, HintKind::kMove);
     EXPECT_NE(hint.move, Describe(p, steps[0]));
 }
@@ -148,8 +148,7 @@ TEST(SolverWorker, AnswersTheNewestTableAndStopsAtOnceWhenDestroyed) {
         worker.Feed({1, DealFromSeed(1002.0), {}});
         worker.Feed({2, deal, {}});
         const auto [generation, hint] = answer.get_future().get();
-        Solver solver({.nodeBudget = kHintBudgetNodes});
-        EXPECT_EQ(hint.kind, FindHint(solver, deal, {}).kind);
+        EXPECT_EQ(hint.kind, HintFinder({.nodeBudget = kHintBudgetNodes}).Find(deal, {}).kind);
         worker.AskDeal(9);
         EXPECT_TRUE(dealt.get_future().get());
         // Asked again and destroyed at once: the search is cancelled, the join is quick.
