@@ -24,7 +24,7 @@ void BM_TableChangedWhileListening(benchmark::State& state) {
         benchmark::DoNotOptimize(tarvo::PlaceName(t, {tarvo::PlaceKind::Stock, 0}));
         int shown = 0;
         for (int16_t id = 1; id <= tarvo::kCardCount; ++id)
-            shown += tarvo::CardShown(t, id) ? 1 : 0;
+            shown += tarvo::CardReadable(t, id) ? 1 : 0;
         benchmark::DoNotOptimize(shown);
         benchmark::DoNotOptimize(tarvo::Announcement(before, t));
         benchmark::DoNotOptimize(tarvo::Snapshot(t));

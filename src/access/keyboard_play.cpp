@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "access/table_speech.h"
 #include "table/hand_gestures.h"
 
 namespace tarvo {
@@ -76,7 +77,8 @@ int16_t KeyboardPlay::HeldCard() const {
 }
 
 void KeyboardPlay::Key(TableKey key) {
-    if (gestures_.HeldButtons() != 0 && !Holding()) {
+    answer_.clear();
+    if (gestures_.HeldButtons() != 0 && !Holding() && peeked_ == 0) {
         h_.GestureBrokenOff();  // keys end a mouse gesture, and do nothing more
     } else if (!FocusShown()) {
         if (!focus_) focus_ = StockShown(t_) ? Place{PlaceKind::Stock, 0} : Places().front();
@@ -99,15 +101,28 @@ void KeyboardPlay::Act(TableKey key) {
         case TableKey::Right:
         case TableKey::Up:
         case TableKey::Down: {
+            if (!Holding() && MoveAlongColumn(key)) return;
             const Place to = NextPlace(Places(), *focus_, key);
-            if (to == *focus_) return;
+            if (to == *focus_) {
+                answer_ = key == TableKey::Left    ? "Nothing further left"
+                          : key == TableKey::Right ? "Nothing further right"
+                          : key == TableKey::Up    ? "Nothing further up"
+                                                   : "Nothing further down";
+                return;
+            }
             MoveFocus(to);
             if (Holding()) FollowFocus();
             return;
         }
         case TableKey::Escape:
-            if (Holding()) ReturnHome();
+            if (Holding()) {
+                ReturnHome();
+            } else {
+                answer_ = "No card is held";
+            }
             return;
+        case TableKey::Read:
+            return;  // the speech's, not the table's
         case TableKey::Return:
         case TableKey::Space:
             break;
@@ -120,9 +135,24 @@ void KeyboardPlay::Act(TableKey key) {
         h_.mazzo_Click();
         return;
     }
+    if (const int16_t covered = FocusedCard(); covered != 0) {
+        // A covered card: Space shows it whole while it is held.
+        if (key == TableKey::Space && peeked_ == 0) {
+            peeked_ = covered;
+            PeekPress(h_, covered);
+        } else if (key == TableKey::Return) {
+            answer_ = CardName(covered) + " is covered: only a column's last card moves";
+        }
+        return;
+    }
     const int16_t card = TopCard(t_, *focus_);
-    if (card == 0) return;  // an empty column is only a target
+    if (card == 0) {
+        // An empty column is only a target.
+        answer_ = "Column " + std::to_string(focus_->index) + " is empty";
+        return;
+    }
     if (key == TableKey::Return) {
+        answer_ = WhyNotUp(t_, card);
         DoubleClick(h_, card);
     } else if (t_.Carta[card].Mark == "a") {
         PickUp(card);
@@ -158,11 +188,19 @@ void KeyboardPlay::FollowFocus() {
 }
 
 void KeyboardPlay::DropHere() {
+    const int16_t card = held_;
+    const Place target = *focus_;
+    if (target == origin_) {
+        answer_ = CardName(card) + " stays where it was";
+    } else if (target.kind == PlaceKind::Column) {
+        answer_ = WhyNotOnColumn(t_, card, target.index);
+    } else {
+        answer_ = WhyNotUp(t_, card);
+    }
     held_ = 0;
     Drop(h_, t_);
-    // A place that took nothing and is no place of its own (an empty
-    // foundation): the focus goes back to the card.
-    if (!Contains(Places(), *focus_)) MoveFocus(origin_);
+    // Refused, the card is back home: so is the focus, on the card.
+    if (!answer_.empty() || !Contains(Places(), *focus_)) MoveFocus(origin_);
 }
 
 void KeyboardPlay::ReturnHome() {
@@ -171,7 +209,68 @@ void KeyboardPlay::ReturnHome() {
     MoveFocus(origin_);
 }
 
+void KeyboardPlay::JumpTo(Place target) {
+    answer_.clear();
+    if (gestures_.HeldButtons() != 0 && !Holding() && peeked_ == 0) {
+        h_.GestureBrokenOff();  // as any key: it ends a mouse gesture, and that is all
+        Settle();
+        return;
+    }
+    Settle();
+    const std::vector<Place> places = Places();
+    if (target.kind == PlaceKind::Foundation) {
+        const auto first = std::find_if(places.begin(), places.end(), [](const Place& p) {
+            return p.kind == PlaceKind::Foundation;
+        });
+        if (first != places.end()) target = *first;
+    }
+    if (!Contains(places, target)) {
+        answer_ = target.kind == PlaceKind::Foundation  ? "No foundation has a card to take"
+                  : target.kind == PlaceKind::StockPile ? "The stock pile is empty"
+                                                        : "The stock is spent";
+        return;
+    }
+    shown_ = true;
+    if (focus_ && *focus_ == target) {
+        EndPeek();
+        row_ = 0;
+        if (onFocusMoved) onFocusMoved(target);
+    } else {
+        MoveFocus(target);
+    }
+    if (Holding()) FollowFocus();
+}
+
+int16_t KeyboardPlay::FocusedCard() const {
+    if (row_ == 0 || !focus_ || focus_->kind != PlaceKind::Column) return 0;
+    return row_ < t_.ColumnHeight(focus_->index) ? t_.Columns[focus_->index][row_] : 0;
+}
+
+bool KeyboardPlay::MoveAlongColumn(TableKey key) {
+    if (focus_->kind != PlaceKind::Column) return false;
+    const int16_t height = t_.ColumnHeight(focus_->index);
+    const int16_t row = row_ == 0 ? height : row_;
+    const int16_t to = static_cast<int16_t>(key == TableKey::Up ? row - 1 : row + 1);
+    if (to < 1 || to > height) return false;
+    EndPeek();
+    row_ = to == height ? 0 : to;
+    if (onFocusMoved && shown_) onFocusMoved(*focus_);
+    return true;
+}
+
+void KeyboardPlay::KeyReleased(TableKey key) {
+    if (key == TableKey::Space) EndPeek();
+}
+
+void KeyboardPlay::EndPeek() {
+    if (peeked_ == 0) return;
+    const int16_t card = peeked_;
+    peeked_ = 0;
+    PeekRelease(h_, card);
+}
+
 void KeyboardPlay::MousePressed() {
+    EndPeek();
     if (!Holding() && !FocusShown()) return;
     if (Holding()) h_.GestureBrokenOff();
     Settle();
@@ -186,6 +285,8 @@ void KeyboardPlay::Settle() {
     }
     // While a card is held the focus is on a drop target, and they all stay.
     if (!focus_ || Holding()) return;
+    // A covered card the focus went down to stays covered while it stays put.
+    if (row_ != 0 && FocusedCard() == 0) row_ = 0;
     const std::vector<Place> places = Places();
     if (Contains(places, *focus_)) return;
     // The focused place went away: the one before it in table order.
@@ -194,6 +295,8 @@ void KeyboardPlay::Settle() {
 
 void KeyboardPlay::MoveFocus(Place to) {
     if (focus_ && *focus_ == to) return;
+    EndPeek();
+    row_ = 0;
     focus_ = to;
     if (onFocusMoved && shown_) onFocusMoved(to);
 }

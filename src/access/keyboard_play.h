@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "model/table.h"
@@ -16,7 +17,8 @@
 
 namespace tarvo {
 
-enum class TableKey : uint8_t { Tab, BackTab, Left, Right, Up, Down, Return, Space, Escape };
+// Read: the focused place read whole (a column card by card), for a screen reader.
+enum class TableKey : uint8_t { Tab, BackTab, Left, Right, Up, Down, Return, Space, Escape, Read };
 
 // A keyboard-held card lies this far right of and below its drop place, so it
 // reads as lifted; the release's hit test still finds that place.
@@ -38,6 +40,16 @@ class KeyboardPlay {
     // shows it (on the stock the first time); a key during a mouse gesture
     // only ends that gesture.
     void Key(TableKey key);
+    // A direct key: straight to a place (a column, the pile, the stock; any
+    // foundation stands for the first the keys may use). Read again when the
+    // focus is there already.
+    void JumpTo(Place target);
+    // A table key released: the end of a peek made with Space.
+    void KeyReleased(TableKey key);
+    // What the last key has to say when the table alone would not tell it:
+    // why nothing happened, or why a drop was refused. Empty when the change
+    // on the table says it all.
+    const std::string& Answer() const { return answer_; }
     // A mouse press anywhere on the window: it ends a keyboard pick-up as a
     // lost grab would and hides the focus.
     void MousePressed();
@@ -47,11 +59,15 @@ class KeyboardPlay {
 
     // For the focus ring and the accessible names.
     std::optional<Place> Focus() const { return focus_; }
+    // The covered column card the focus went down to (Up and Down move along
+    // a column's cards), 0 while the focus is on a place as a whole.
+    int16_t FocusedCard() const;
     bool FocusShown() const { return shown_ && focus_.has_value(); }
     // The card held by a keyboard pick-up, 0 when none.
     int16_t HeldCard() const;
     bool Holding() const { return HeldCard() != 0; }
-    // Called whenever the focus moves to a place (also when it is first shown).
+    // Called whenever the focus moves to a place or a card (also when it is
+    // first shown).
     std::function<void(Place)> onFocusMoved;
 
     // Where the places can be reached now: the focusable places, or while a
@@ -61,6 +77,9 @@ class KeyboardPlay {
 
   private:
     void MoveFocus(Place to);
+    // Up and Down along the focused column's cards; false when there is none that way.
+    bool MoveAlongColumn(TableKey key);
+    void EndPeek();
     void Act(TableKey key);
     void PickUp(int16_t card);
     void FollowFocus();
@@ -76,7 +95,10 @@ class KeyboardPlay {
     bool shown_ = false;
     // The card the keys picked up; it is held while the gesture lasts.
     int16_t held_ = 0;
-    Place origin_;  // where the held card was taken from
+    Place origin_;        // where the held card was taken from
+    int16_t row_ = 0;     // the focused column's row of FocusedCard(), 0 for none
+    int16_t peeked_ = 0;  // the card a held Space shows whole
+    std::string answer_;
 };
 
 }  // namespace tarvo

@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "access/focus_ring.h"
+#include "access/table_accessible.h"
+#include "access/table_speech.h"
 #include "app/form1.h"
 #include "table/table_surface.h"
 #include "ui/text_panel.h"
@@ -40,9 +42,23 @@ std::optional<TableKey> TableKeyOf(const QKeyEvent& e) {
             return TableKey::Space;
         case Qt::Key_Escape:
             return TableKey::Escape;
+        case Qt::Key_R:
+            return TableKey::Read;
         default:
             return {};
     }
+}
+
+// Direct keys: 1 to 7 the columns, F the foundations, P the pile, S the stock.
+std::optional<Place> DirectPlaceOf(const QKeyEvent& e) {
+    if (e.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return {};
+    const int k = e.key();
+    if (k >= Qt::Key_1 && k <= Qt::Key_7)
+        return Place{PlaceKind::Column, static_cast<int16_t>(k - Qt::Key_1 + 1)};
+    if (k == Qt::Key_F) return Place{PlaceKind::Foundation, 1};
+    if (k == Qt::Key_P) return Place{PlaceKind::StockPile, 0};
+    if (k == Qt::Key_S) return Place{PlaceKind::Stock, 0};
+    return {};
 }
 
 }  // namespace
@@ -53,6 +69,17 @@ TableKeyboard::TableKeyboard(Form1& form)
       ring_(new FocusRing(form.Surface())) {
     // Keys reach the window itself: nothing on the table takes the focus.
     form_.installEventFilter(this);
+    // Escape on a panel that has the keys does what a click on its text
+    // does; a card the keys hold still goes back.
+    form.Text2->onEscape = [this] { PanelEscape(&Form1::Text2_Click); };
+    form.Text3->onEscape = [this] { PanelEscape(&Form1::Text3_Click); };
+    form.Text4->onEscape = [this] { PanelEscape(&Form1::Text4_Click); };
+}
+
+void TableKeyboard::PanelEscape(void (Form1::*click)()) {
+    (form_.*click)();
+    if (play_.Holding()) play_.Key(TableKey::Escape);
+    ShowFocus();
 }
 
 KeyboardPlay& Form1::Keyboard() {
@@ -70,23 +97,46 @@ void TableKeyboard::MousePressed() {
 }
 
 bool TableKeyboard::eventFilter(QObject* watched, QEvent* e) {
-    return e->type() == QEvent::KeyPress && watched == &form_ &&
-           TableKeyPressed(static_cast<QKeyEvent*>(e));
+    if (watched != &form_) return false;
+    if (e->type() == QEvent::KeyPress) return TableKeyPressed(static_cast<QKeyEvent*>(e));
+    if (e->type() != QEvent::KeyRelease) return false;
+    auto* key = static_cast<QKeyEvent*>(e);
+    if (key->isAutoRepeat()) return false;
+    if (const std::optional<TableKey> k = TableKeyOf(*key)) {
+        play_.KeyReleased(*k);
+        ShowFocus();
+    }
+    return false;
 }
 
 bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
     const std::optional<TableKey> key = TableKeyOf(*e);
+    const std::optional<Place> jump = DirectPlaceOf(*e);
+    const bool help = e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier;
     // Not before the first deal, and not while a menu has the keyboard.
-    if (!key || !form_.Nuova->isEnabled() || QApplication::activePopupWidget()) return false;
+    if ((!key && !jump && !help) || !form_.Nuova->isEnabled() || QApplication::activePopupWidget())
+        return false;
     QWidget* focus = QApplication::focusWidget();
     if (focus && focus != &form_) return false;
+    if (help) {
+        form_.Accessibility().Say(KeyList());
+        return true;
+    }
+    // A held Space peeks once: its repeats are no new presses.
+    if (e->isAutoRepeat() && key == TableKey::Space) return true;
     if (QGuiApplication::mouseButtons() != Qt::NoButton && !play_.Holding()) {
         // A hand still on the mouse: the key ends its gesture, and that is all.
         if (form_.Gestures().HeldButtons() != 0) form_.GestureBrokenOff();
         return true;
     }
-    play_.Key(*key);
+    if (jump) {
+        play_.JumpTo(*jump);
+    } else {
+        play_.Key(*key);
+    }
     ShowFocus();
+    if (key == TableKey::Read && play_.FocusShown()) form_.Accessibility().Read(*play_.Focus());
+    if (!play_.Answer().empty()) form_.Accessibility().Say(play_.Answer());
     return true;
 }
 
@@ -97,7 +147,9 @@ void TableKeyboard::ShowFocus() {
         return;
     }
     const Table& t = form_.table();
-    const int16_t card = play_.Holding() ? play_.HeldCard() : TopCard(t, *place);
+    const int16_t card = play_.Holding()            ? play_.HeldCard()
+                         : play_.FocusedCard() != 0 ? play_.FocusedCard()
+                                                    : TopCard(t, *place);
     PxRect r = FirstCardRect(*place);
     if (card != 0) {
         r.left = t.Carta[card].Left;

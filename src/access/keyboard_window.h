@@ -29,6 +29,7 @@ class TableKeyboard final : public QObject {
 
   private:
     bool TableKeyPressed(QKeyEvent* e);
+    void PanelEscape(void (Form1::*click)());
     void ShowFocus();
 
     Form1& form_;

@@ -58,7 +58,20 @@ class PlaceAccessible final : public TableChild {
 
     QString text(QAccessible::Text t) const override {
         if (t != QAccessible::Name) return {};
-        return QString::fromStdString(PlaceName(owner_.table(), place_));
+        const Table& table = owner_.table();
+        std::string name = PlaceName(table, place_);
+        // While the keys carry a card, a place says whether it takes it.
+        if (const int16_t held = owner_.HeldByKeys(); held != 0) {
+            Place home;
+            const bool own = PlaceReadingCard(table, held, home) && home == place_;
+            const std::string why = place_.kind == PlaceKind::Column
+                                        ? WhyNotOnColumn(table, held, place_.index)
+                                        : WhyNotUp(table, held);
+            name += own           ? ", where it lies"
+                    : why.empty() ? ", takes " + CardName(held)
+                                  : ". " + why;
+        }
+        return QString::fromStdString(name);
     }
     QRect rect() const override { return OnScreen(ToQRect(PlaceRect(owner_.table(), place_))); }
     // The stock is clicked to turn a card; the other places hold cards.
@@ -75,6 +88,30 @@ class PlaceAccessible final : public TableChild {
         s.invisible = !LaidOut() || (place_.kind == PlaceKind::Stock && !stockShown);
         s.offscreen = s.invisible;
         return s;
+    }
+
+    // The cards read at the place, in screen order.
+    int childCount() const override {
+        return static_cast<int>(CardsReadAt(owner_.table(), place_).size());
+    }
+    QAccessibleInterface* child(int i) const override {
+        const std::vector<int16_t> cards = CardsReadAt(owner_.table(), place_);
+        if (i < 0 || i >= static_cast<int>(cards.size())) return nullptr;
+        return owner_.CardInterface(cards[static_cast<size_t>(i)]);
+    }
+    int indexOfChild(const QAccessibleInterface* iface) const override {
+        const std::vector<int16_t> cards = CardsReadAt(owner_.table(), place_);
+        for (size_t i = 0; i < cards.size(); ++i) {
+            if (owner_.CardInterface(cards[i]) == iface) return static_cast<int>(i);
+        }
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        // The card in front: the last in screen order.
+        for (int i = childCount() - 1; i >= 0; --i) {
+            if (child(i)->rect().contains(x, y)) return child(i);
+        }
+        return nullptr;
     }
 
   private:
@@ -107,13 +144,15 @@ class SurfaceAccessible final : public QAccessibleWidget {
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name ? QStringLiteral("Table") : QAccessibleWidget::text(t);
     }
-    int childCount() const override { return Extra() + QAccessibleWidget::childCount(); }
+    int childCount() const override { return Extra() + static_cast<int>(Widgets().size()); }
     QAccessibleInterface* child(int i) const override {
         TableAccessibility* owner = Owner();
-        if (i < 0 || !owner) return QAccessibleWidget::child(i);
-        if (i < kPlaceCount) return owner->PlaceInterface(i);
-        if (i == kPlaceCount) return owner->NewsInterface();
-        return QAccessibleWidget::child(i - Extra());
+        if (i < 0) return nullptr;
+        if (owner && i < kPlaceCount) return owner->PlaceInterface(i);
+        if (owner && i == kPlaceCount) return owner->NewsInterface();
+        const std::vector<QAccessibleInterface*> widgets = Widgets();
+        const size_t w = static_cast<size_t>(i - Extra());
+        return w < widgets.size() ? widgets[w] : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* iface) const override {
         if (TableAccessibility* owner = Owner(); owner && owner->Owns(iface)) {
@@ -121,8 +160,9 @@ class SurfaceAccessible final : public QAccessibleWidget {
                 if (child(i) == iface) return i;
             }
         }
-        const int i = QAccessibleWidget::indexOfChild(iface);
-        return i < 0 ? i : i + Extra();
+        const std::vector<QAccessibleInterface*> widgets = Widgets();
+        const auto at = std::find(widgets.begin(), widgets.end(), iface);
+        return at == widgets.end() ? -1 : Extra() + static_cast<int>(at - widgets.begin());
     }
     QAccessibleInterface* focusChild() const override {
         TableAccessibility* owner = Owner();
@@ -130,7 +170,12 @@ class SurfaceAccessible final : public QAccessibleWidget {
         return QAccessibleWidget::focusChild();
     }
     QAccessibleInterface* childAt(int x, int y) const override {
-        if (QAccessibleInterface* w = QAccessibleWidget::childAt(x, y)) return w;
+        if (QAccessibleInterface* w = QAccessibleWidget::childAt(x, y)) {
+            // A card read at a place is found through that place.
+            while (w && w->parent() != this && w->parent())
+                w = w->parent();
+            if (w) return w;
+        }
         for (int i = 0; Owner() && i < kPlaceCount; ++i) {
             QAccessibleInterface* place = child(i);
             if (place->rect().contains(x, y)) return place;
@@ -141,6 +186,19 @@ class SurfaceAccessible final : public QAccessibleWidget {
   private:
     TableAccessibility* Owner() const { return TableAccessibility::For(widget()); }
     int Extra() const { return Owner() ? kPlaceCount + 1 : 0; }
+    // The widgets on the table, less the cards that are their places' children.
+    std::vector<QAccessibleInterface*> Widgets() const {
+        const TableAccessibility* owner = Owner();
+        std::vector<QAccessibleInterface*> widgets;
+        for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+            QAccessibleInterface* w = QAccessibleWidget::child(i);
+            const auto* card = w ? dynamic_cast<const CardWidget*>(w->object()) : nullptr;
+            Place place;
+            if (!(owner && card && PlaceReadingCard(owner->table(), card->id(), place)))
+                widgets.push_back(w);
+        }
+        return widgets;
+    }
 };
 
 class CardAccessible final : public QAccessibleWidget {
@@ -161,6 +219,15 @@ class CardAccessible final : public QAccessibleWidget {
             s.offscreen = true;
         }
         return s;
+    }
+
+    // A card read at a place is that place's child.
+    QAccessibleInterface* parent() const override {
+        TableAccessibility* owner = TableAccessibility::For(widget()->parentWidget());
+        Place place;
+        if (owner && PlaceReadingCard(owner->table(), Card()->id(), place))
+            return owner->PlaceInterface(RankOf(place));
+        return QAccessibleWidget::parent();
     }
 
   private:
@@ -213,6 +280,10 @@ QAccessibleInterface* TableAccessibility::PlaceInterface(int i) {
     return places_[i];
 }
 
+QAccessibleInterface* TableAccessibility::CardInterface(int16_t id) const {
+    return QAccessible::queryAccessibleInterface(cards_[id]);
+}
+
 QAccessibleInterface* TableAccessibility::NewsInterface() {
     if (!news_) {
         news_ = new NewsAccessible(*this);
@@ -247,7 +318,7 @@ void TableAccessibility::TableChanged() {
     }
     stockShown_ = stockShown;
     for (int16_t id = 1; id <= kCardCount; ++id) {
-        const bool shown = CardShown(table_, id);
+        const bool shown = CardReadable(table_, id);
         if (tell && shown != cardShown_[id]) {
             QAccessibleEvent event(cards_[id], QAccessible::NameChanged);
             QAccessible::updateAccessibility(&event);
@@ -269,9 +340,21 @@ void TableAccessibility::Announce(const std::string& text) {
     Tell(news, QAccessible::ObjectShow);
 }
 
+void TableAccessibility::Read(Place place) {
+    Say(PlaceReading(table_, place));
+}
+
+void TableAccessibility::Say(const std::string& text) {
+    if (QAccessible::isActive()) Announce(text);
+}
+
 void TableAccessibility::FollowKeyboard(KeyboardPlay& keys) {
     keys_ = &keys;
     keys.onFocusMoved = [this](Place place) { FocusMoved(place); };
+}
+
+int16_t TableAccessibility::HeldByKeys() const {
+    return keys_ ? keys_->HeldCard() : 0;
 }
 
 std::optional<Place> TableAccessibility::focus() const {
@@ -280,7 +363,10 @@ std::optional<Place> TableAccessibility::focus() const {
 }
 
 void TableAccessibility::FocusMoved(Place place) {
-    if (QAccessible::isActive()) Tell(PlaceInterface(RankOf(place)), QAccessible::Focus);
+    if (!QAccessible::isActive()) return;
+    // A covered card the focus went down to is told by its own name.
+    const int16_t card = keys_ ? keys_->FocusedCard() : 0;
+    Tell(card != 0 ? CardInterface(card) : PlaceInterface(RankOf(place)), QAccessible::Focus);
 }
 
 }  // namespace tarvo

@@ -45,6 +45,10 @@ class TableAccessibility final : public QObject {
     void FollowKeyboard(KeyboardPlay& keys);
     // The keyboard focus moved to a place.
     void FocusMoved(Place place);
+    // Says the whole place: a column card by card from row 1.
+    void Read(Place place);
+    // Says what a key has to say.
+    void Say(const std::string& text);
 
     // The owner of a table surface, or null.
     static TableAccessibility* For(const QWidget* surface);
@@ -52,10 +56,13 @@ class TableAccessibility final : public QObject {
     TableSurface& surface() const { return surface_; }
     // The place the keyboard's focus is shown on, if any.
     std::optional<Place> focus() const;
+    // The card the keys carry, 0 when none.
+    int16_t HeldByKeys() const;
     const QString& LastAnnouncement() const { return announcement_; }
     // Accessible children of the surface, registered when first asked for.
     QAccessibleInterface* PlaceInterface(int i);
     QAccessibleInterface* NewsInterface();
+    QAccessibleInterface* CardInterface(int16_t id) const;
     bool Owns(const QAccessibleInterface* iface) const;
 
   private:

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/card.h"
+#include "model/move_answers.h"
 
 namespace tarvo {
 
@@ -11,9 +12,11 @@ namespace {
 
 const char* const kSuitNames[] = {"", "Denari", "Coppe", "Bastoni", "Spade"};
 
-bool Overlap(const CardPlace& a, const CardPlace& b) {
-    return a.Left < b.Left + kCardWidthPx && b.Left < a.Left + kCardWidthPx &&
-           a.Top < b.Top + kCardHeightPx && b.Top < a.Top + kCardHeightPx;
+// Whether `front` hides the whole band at the top of `card`, where its value
+// and suit are printed.
+bool CoversBand(const CardPlace& front, const CardPlace& card) {
+    return front.Left <= card.Left && front.Left + kCardWidthPx >= card.Left + kCardWidthPx &&
+           front.Top <= card.Top && front.Top + kCardHeightPx >= card.Top + kRowPitchPx;
 }
 
 std::string Count(int n, const char* what) {
@@ -67,23 +70,49 @@ std::string PlaceOf(const Place& p) {
     return "the stock";
 }
 
+std::string KeyList() {
+    return "Tab and Shift Tab: the next and the previous place. Arrows: the nearest place "
+           "that way; in a column, Up and Down go along its cards. 1 to 7: a column. F: the "
+           "foundations. P: the stock pile. S: the stock. Return: send a card up, or turn the "
+           "stock. Space: pick a card up and drop it; held on a covered card, show it whole. "
+           "Escape: put a carried card back, or close a panel. R: read the place whole. F1: "
+           "these keys. F2: a new game. Alt: the menus";
+}
+
+std::string DealSummary(const Table& t) {
+    std::string text = "New game. Tops:";
+    const char* sep = " ";
+    for (int16_t c = 1; c <= kColumnCount; ++c) {
+        const int16_t top = TopCard(t, {PlaceKind::Column, c});
+        text += sep + (top == 0 ? std::string("empty") : CardName(top));
+        sep = ", ";
+    }
+    sep = ". Up: ";
+    for (int16_t suit = 1; suit <= kSuitCount; ++suit) {
+        if (TopCard(t, {PlaceKind::Foundation, suit}) == 0) continue;
+        text += sep + CardName(cardId(suit, 1));
+        sep = ", ";
+    }
+    return text;
+}
+
 std::string CardName(int16_t id) {
     return std::to_string(valueOf(id)) + " of " + kSuitNames[suitOf(id)];
 }
 
-bool CardShown(const Table& t, int16_t id) {
+bool CardReadable(const Table& t, int16_t id) {
     const CardPlace& card = t.Carta[id];
     if (OffTable(card)) return false;
     for (int16_t j = 1; j <= kCardCount; ++j) {
         const CardPlace& other = t.Carta[j];
         if (j == id || other.Z <= card.Z || other.Mark == "n" || OffTable(other)) continue;
-        if (Overlap(card, other)) return false;
+        if (CoversBand(other, card)) return false;
     }
     return true;
 }
 
 std::string CardSpokenName(const Table& t, int16_t id) {
-    return CardShown(t, id) ? CardName(id) : "covered card";
+    return CardReadable(t, id) ? CardName(id) : "covered card";
 }
 
 std::string PlaceName(const Table& t, Place place) {
@@ -107,6 +136,44 @@ std::string PlaceName(const Table& t, Place place) {
     return "";
 }
 
+std::string WhyNotUp(const Table& t, int16_t card) {
+    if (FoundationRefusal(t, card) == Refusal::None) return "";
+    const int16_t suit = suitOf(card);
+    const int16_t top = TopCard(t, {PlaceKind::Foundation, suit});
+    return CardName(card) + " cannot go up: the " + FoundationName(suit) +
+           (top == 0 ? " is empty" : " holds " + std::to_string(valueOf(top)));
+}
+
+std::string WhyNotOnColumn(const Table& t, int16_t card, int16_t col) {
+    const std::string cannot = CardName(card) + " cannot go on ";
+    switch (ColumnRefusal(t, card, col)) {
+        case Refusal::None:
+        case Refusal::NotNextOnFoundation:
+            return "";
+        case Refusal::ColumnFull:
+            return cannot + "column " + std::to_string(col) + ": it is full";
+        case Refusal::NotOneLower:
+        case Refusal::SameGroup:
+            break;
+    }
+    const std::string on = cannot + CardName(TopCard(t, {PlaceKind::Column, col})) + ": ";
+    if (valueOf(card) == 10) return on + "a 10 goes only on an empty column";
+    const char* other = isShortSuit(card) ? "Bastoni or Spade" : "Denari or Coppe";
+    return on + "it needs a " + std::to_string(valueOf(card) + 1) + " of " + other;
+}
+
+std::string PlaceReading(const Table& t, Place place) {
+    if (place.kind != PlaceKind::Column || t.ColumnHeight(place.index) == 0)
+        return PlaceName(t, place);
+    std::string text = "Column " + std::to_string(place.index) + ":";
+    const char* sep = " ";
+    for (int16_t id : CardsReadAt(t, place)) {
+        text += sep + CardName(id);
+        sep = ", ";
+    }
+    return text;
+}
+
 TableSnapshot Snapshot(const Table& t) {
     TableSnapshot s;
     bool all = true;
@@ -115,6 +182,7 @@ TableSnapshot Snapshot(const Table& t) {
         all = all && s.cards[id].kind == PlaceKind::Foundation;
     }
     s.won = all;
+    s.stuck = !all && !StockShown(t) && t.StockNext != 0 && !AnyMoveLeft(t);
     return s;
 }
 
@@ -131,7 +199,7 @@ std::string Announcement(const TableSnapshot& before, const Table& now, Carried 
         intoColumns += to.kind == PlaceKind::Column ? 1 : 0;
         putAway = putAway || to.kind == PlaceKind::Stock;
     }
-    if (intoColumns > 1) return "New game";
+    if (intoColumns > 1) return DealSummary(now);
     if (putAway) return "";
 
     std::vector<std::string> said;
@@ -170,6 +238,8 @@ std::string Announcement(const TableSnapshot& before, const Table& now, Carried 
     }
     if (after.won && !before.won)
         said.push_back("All 40 cards are on the foundations: you have won");
+    if (after.stuck && !before.stuck)
+        said.push_back("The stock is spent and no card can move: no move is left");
 
     std::string text;
     for (const std::string& s : said)

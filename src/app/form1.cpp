@@ -70,6 +70,10 @@ Form1::Form1(Options options) : options_(std::move(options)) {
     Form_Load();
     keyboard_ = std::make_unique<TableKeyboard>(*this);
     accessibility_->FollowKeyboard(Keyboard());
+    // The window holds the keyboard focus itself: a menu bar that had the
+    // keys gives them back to it when a menu closes.
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus();
     // Mapped at its size and place from the start, not moved there after.
     SizeAndCentre();
 }

@@ -130,6 +130,11 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     bool CaptureLost(const QObject* receiver) const;
     void BuildMenus();
     void BuildPanels();
+    // A panel opened from the keyboard takes the keys, to be read and
+    // scrolled; one opened with the mouse looks as it always did. When the
+    // panel with the keys goes, the table has them again.
+    bool PanelHasKeys() const;
+    void PanelsChanged(bool hadKeys);
     void SizeAndCentre();
     void FollowFrame();
     QSize FrameExtra() const;

@@ -1,6 +1,7 @@
 // A card onto a table column: any card on an empty column, otherwise one
 // value lower than the top card and of the other suit group.
 
+#include "model/move_answers.h"
 #include "model/table.h"
 
 namespace tarvo {
@@ -10,19 +11,8 @@ void Table::Decrescente() {
     DropRow = ColumnHeight(col);
     const auto height = static_cast<int16_t>(DropRow);
 
-    bool legal = height == 0;
-    // A full column ends in a 2, which takes nothing; refusing here also keeps
-    // the new card inside the 15 rows.
-    if (height > 0 && height < kColumnRows) {
-        const int16_t t = Columns[col][height];
-        // Tested on the ids: a 9 is shifted so that it meets the 10, whose id
-        // is a multiple of ten.
-        WrapShift = valueOf(CurCard) == 9 ? 1 : 0;
-        const bool valueFits = (t - WrapShift) % 10 == (CurCard - WrapShift) % 10 + 1;
-        const bool groupsDiffer = CurCard / 20 != (t - WrapShift) / 20;
-        legal = valueFits && groupsDiffer;
-    }
-    if (!legal) {
+    if (height > 0 && height < kColumnRows) WrapShift = valueOf(CurCard) == 9 ? 1 : 0;
+    if (ColumnRefusal(*this, CurCard, col) != Refusal::None) {
         MoveCard(CurCard, HomeLeft, HomeTop);
         return;
     }

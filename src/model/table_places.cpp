@@ -139,6 +139,25 @@ Place PlaceOfCard(const Table& t, int16_t id) {
     return {PlaceKind::Stock, 0};
 }
 
+std::vector<int16_t> CardsReadAt(const Table& t, Place place) {
+    std::vector<int16_t> cards;
+    if (place.kind == PlaceKind::Column) {
+        for (int16_t r = 1; r <= t.ColumnHeight(place.index); ++r)
+            cards.push_back(t.Columns[place.index][r]);
+    } else if (const int16_t top = TopCard(t, place); top != 0) {
+        cards.push_back(top);
+    }
+    return cards;
+}
+
+bool PlaceReadingCard(const Table& t, int16_t id, Place& place) {
+    const Place at = PlaceOfCard(t, id);
+    if (at.kind == PlaceKind::Stock || (at.kind != PlaceKind::Column && TopCard(t, at) != id))
+        return false;
+    place = at;
+    return true;
+}
+
 bool OffTable(const CardPlace& c) {
     return Lies(c, kParkingLeftPx, kParkingTopPx) || Lies(c, kHidingLeftPx, kHidingTopPx);
 }

@@ -62,6 +62,13 @@ std::vector<Place> FocusablePlaces(const Table& table);
 // a deal). A card being carried is at the place it was picked up from.
 Place PlaceOfCard(const Table& table, int16_t id);
 
+// The cards a player reads at a place, in screen order: a column from row 1
+// (at the top edge) to its last card; the pile's and a foundation's top card.
+std::vector<int16_t> CardsReadAt(const Table& table, Place place);
+// The place whose CardsReadAt lists the card; false for a card in the stock
+// or one buried under a pile's or foundation's top card.
+bool PlaceReadingCard(const Table& table, int16_t id, Place& place);
+
 // In the stock, or put away before a deal: nowhere on the visible table.
 bool OffTable(const CardPlace& card);
 

@@ -36,6 +36,14 @@ void Drop(TableHandlers& h, const Table& t) {
     h.Carta_Click(card);
 }
 
+void PeekPress(TableHandlers& h, int16_t card) {
+    h.Carta_MouseDown(card, kRightButton, 0, kHandGrabXPx, kHandGrabYPx);
+}
+
+void PeekRelease(TableHandlers& h, int16_t card) {
+    h.Carta_MouseUp(card, kRightButton, 0, kHandGrabXPx, kHandGrabYPx);
+}
+
 void SendHome(TableHandlers& h, int16_t card, int16_t button) {
     h.Carta_MouseUp(card, button, 0, kOffTablePx, 0);
 }

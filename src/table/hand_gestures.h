@@ -30,6 +30,10 @@ void CarryTo(TableHandlers& h, const Table& t, float left, float top);
 // A left release with the pointer on the carried card, then its click: the
 // drop is tried where the card lies.
 void Drop(TableHandlers& h, const Table& t);
+// A right press and its release: the peek shows a covered card whole until
+// the release restores its column.
+void PeekPress(TableHandlers& h, int16_t card);
+void PeekRelease(TableHandlers& h, int16_t card);
 // A release of `button` off the table: the card goes back to its place.
 void SendHome(TableHandlers& h, int16_t card, int16_t button);
 

@@ -56,6 +56,9 @@ void PointerWatcher::Remember(QObject* receiver, QEvent* e) {
 
 bool PointerWatcher::eventFilter(QObject* receiver, QEvent* e) {
     const QEvent::Type type = e->type();
+    if (type == QEvent::KeyPress) lastPressWasAKey_ = true;
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+        lastPressWasAKey_ = false;
     if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
          type != QEvent::MouseButtonRelease) ||
         !receiver->isWidgetType()) {

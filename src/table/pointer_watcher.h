@@ -1,7 +1,7 @@
 #pragma once
 // One look, for the whole application, at every mouse press, double click and
-// release before a widget gets it. It keeps the press history that a card's
-// double click needs (Qt pairs presses by time, distance and button alone,
+// release before a widget gets it (and whether the last press was a key's). It keeps the press
+// history that a card's double click needs (Qt pairs presses by time, distance and button alone,
 // whoever took them) and tells each window of the pointer events, so that a
 // window decides in one place, in its own order, what they mean to it.
 
@@ -23,6 +23,8 @@ class PointerWatcher final : public QObject {
     // Whether the press before the one being delivered now went to `widget`
     // with `button`. A double click counts as the press being delivered.
     bool PressBeforeWas(const QObject* widget, Qt::MouseButton button) const;
+    // Whether the last press anywhere was of a key rather than a mouse button.
+    bool LastPressWasAKey() const { return lastPressWasAKey_; }
 
     // `listener` hears of every press, double click and release to any widget,
     // before the widget does, until `owner` is destroyed or unwatches.
@@ -44,6 +46,7 @@ class PointerWatcher final : public QObject {
     Press before_, last_;
     quint64 lastStamp_ = ~quint64{0};
     QEvent::Type lastType_ = QEvent::None;
+    bool lastPressWasAKey_ = false;
     std::vector<std::pair<QObject*, Listener>> listeners_;
 };
 

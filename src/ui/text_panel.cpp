@@ -1,19 +1,24 @@
 #include "ui/text_panel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 
 namespace tarvo {
 
-TextPanel::TextPanel(const QString& name, const QString& text, bool scrollBar, QWidget* parent)
+TextPanel::TextPanel(const QString& name, const QString& accessibleName, const QString& text,
+                     bool scrollBar, QWidget* parent)
     : QPlainTextEdit(parent), text_(text) {
     setObjectName(name);
+    setAccessibleName(accessibleName);
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     setPlainText(shown);
     setReadOnly(true);
-    setFocusPolicy(Qt::NoFocus);
-    setTextInteractionFlags(Qt::NoTextInteraction);
+    // Focus from the keyboard only; a caret to read with, but no selection
+    // by the mouse, whose presses are the panel's click.
+    setFocusPolicy(Qt::TabFocus);
+    setTextInteractionFlags(Qt::TextSelectableByKeyboard);
     setContextMenuPolicy(Qt::NoContextMenu);
     // The scroll bar's own menu ("Scroll here", "Top", ...) is no part of the game.
     verticalScrollBar()->setContextMenuPolicy(Qt::NoContextMenu);
@@ -46,6 +51,14 @@ bool TextPanel::viewportEvent(QEvent* e) {
             break;
     }
     return QPlainTextEdit::viewportEvent(e);
+}
+
+void TextPanel::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier && onEscape) {
+        onEscape();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(e);
 }
 
 }  // namespace tarvo

@@ -1,7 +1,7 @@
 // The accessible tree of the real window, asked in process: every child of
-// the table finds its way back to it, the places and cards carry the table's
-// names, the focus is the one the keyboard reports, and nothing is announced
-// while no assistive technology listens.
+// the table finds its way back to it, the places hold their cards in screen
+// order, the places and cards carry the table's names, the focus is the one the keyboard reports,
+// and nothing is announced while no assistive technology listens.
 
 #include <QAccessible>
 #include <QTest>
@@ -21,26 +21,48 @@ class AccessibleTree : public QObject {
     void namesFollowTheTableAndTheFocus();
 };
 
+// Walks the tree below `iface`: every child leads back to its parent at its
+// index. Returns how many card widgets were met.
+int CheckBelow(QAccessibleInterface* iface) {
+    int cards = 0;
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface* child = iface->child(i);
+        if (!child || !child->isValid() || child->parent() != iface ||
+            iface->indexOfChild(child) != i) {
+            qWarning() << "child" << i << "of" << iface->text(QAccessible::Name) << "is lost";
+            return -1000;
+        }
+        cards += qobject_cast<QWidget*>(child->object()) &&
+                 child->object()->objectName().startsWith(QLatin1String("Carta"));
+        cards += CheckBelow(child);
+    }
+    return cards;
+}
+
 void AccessibleTree::everyChildOfTheTableLeadsBackToIt() {
     FormHarness h;
     QVERIFY(h.ShowAndDeal());
-    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(h.form().Surface());
+    Form1& f = h.form();
+    const Table& t = f.table();
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(f.Surface());
     QVERIFY(table);
     QCOMPARE(table->text(QAccessible::Name), QStringLiteral("Table"));
-    // 13 places and the notification, then the widgets: the cards, the panels, the focus ring.
-    const auto widgets = h.form().Surface()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    QCOMPARE(table->childCount(), 14 + widgets.size());
-    for (int i = 0; i < table->childCount(); ++i) {
-        QAccessibleInterface* child = table->child(i);
-        QVERIFY2(child && child->isValid(), qPrintable(QString::number(i)));
-        QCOMPARE(child->parent(), table);
-        QCOMPARE(table->indexOfChild(child), i);
-    }
+    // 13 places and the notification first; every card once, below a place or the table.
+    QCOMPARE(CheckBelow(table), kCardCount);
     QCOMPARE(table->child(13)->role(), QAccessible::Notification);
     QCOMPARE(table->child(12)->role(), QAccessible::Button);
+    // A column's children are its cards from the top edge down, as the screen shows them.
+    QAccessibleInterface* column1 = table->child(0);
+    QCOMPARE(column1->childCount(), int(t.ColumnHeight(1)));
+    for (int16_t row = 1; row <= t.ColumnHeight(1); ++row) {
+        QCOMPARE(column1->child(row - 1)->object(), f.Carta[t.Columns[1][row]]);
+    }
     // The stock is painted, not a widget: a point on it is the stock all the same.
-    const QPoint onStock = h.form().Surface()->mapToGlobal(QPoint(570, 350));
+    const QPoint onStock = f.Surface()->mapToGlobal(QPoint(570, 350));
     QCOMPARE(table->childAt(onStock.x(), onStock.y()), table->child(12));
+    // A point on a column's card is that column.
+    const QPoint onColumn = f.Surface()->mapToGlobal(QPoint(20, 10));
+    QCOMPARE(table->childAt(onColumn.x(), onColumn.y()), column1);
 }
 
 void AccessibleTree::namesFollowTheTableAndTheFocus() {
@@ -80,13 +102,15 @@ void AccessibleTree::namesFollowTheTableAndTheFocus() {
     const QRect mazzo(f.Surface()->mapToGlobal(f.Surface()->Mazzo().topLeft()),
                       f.Surface()->Mazzo().size());
     QCOMPARE(table->child(12)->rect(), mazzo);
-    // Column 1 holds seven cards, or six with an ace gone up: the bottom one is covered.
-    const int16_t bottom = t.Columns[1][1];
-    const int16_t top = TopCard(t, {PlaceKind::Column, 1});
-    QCOMPARE(QAccessible::queryAccessibleInterface(f.Carta[bottom])->text(QAccessible::Name),
+    // Every card of column 1 shows at least its band: each is named; a stock
+    // card waiting off the table is not.
+    for (int16_t row = 1; row <= t.ColumnHeight(1); ++row) {
+        QCOMPARE(table->child(0)->child(row - 1)->text(QAccessible::Name),
+                 QString::fromStdString(CardName(t.Columns[1][row])));
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(f.Carta[t.Deck[kFirstStockIndex]])
+                 ->text(QAccessible::Name),
              QStringLiteral("covered card"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(f.Carta[top])->text(QAccessible::Name),
-             QString::fromStdString(CardName(top)));
 
     // The first Tab puts the focus on the stock, the next one on column 1;
     // a press on the bare table puts it away.
@@ -96,6 +120,18 @@ void AccessibleTree::namesFollowTheTableAndTheFocus() {
     QCOMPARE(table->focusChild(), table->child(0));
     QVERIFY(table->child(0)->state().focused);
     QVERIFY(!table->child(12)->state().focused);
+    // Carrying a card, each place says whether it takes it.
+    const int16_t held = TopCard(t, {PlaceKind::Column, 1});
+    QTest::keyClick(&f, Qt::Key_Space);
+    QVERIFY(table->child(0)->text(QAccessible::Name).endsWith(QStringLiteral(", where it lies")));
+    for (int16_t col = 2; col <= kColumnCount; ++col) {
+        const std::string why = WhyNotOnColumn(t, held, col);
+        QVERIFY(table->child(col - 1)
+                    ->text(QAccessible::Name)
+                    .endsWith(QString::fromStdString(why.empty() ? ", takes " + CardName(held)
+                                                                 : ". " + why)));
+    }
+    QTest::keyClick(&f, Qt::Key_Escape);
     h.Click(f.Surface(), QPoint(300, 440));
     QVERIFY(!table->child(0)->state().focused);
     QVERIFY(table->focusChild() != table->child(0));

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "access/keyboard_play.h"
+#include "access/table_speech.h"
 #include "invariants.h"
 #include "positions.h"
 #include "table_mouse.h"
@@ -122,7 +123,8 @@ TEST(KeyboardPlay, KeysPlayAsTheMouseWould) {
         const char* keys;
         const char* sounds;  // "r" per release or stock sound, "c" per click sound
         const char* focus;
-        const char* check;  // "card@left,top" afterwards
+        const char* check;        // "card@left,top" afterwards
+        const char* answer = "";  // what the last key says beyond the table's change
     };
     const Case cases[] = {
         // The first key only shows the focus, on the stock.
@@ -137,17 +139,23 @@ TEST(KeyboardPlay, KeysPlayAsTheMouseWould) {
         {"tab tab sp r r sp", "rc", "c3", "2@130,25"},
         // Nothing left of column 1: the card stays lifted. Then over the strip,
         // which tries the foundation of its own suit.
-        {"tab tab sp l", "", "c1", "2@6,31"},
+        {"tab tab sp l", "", "c1", "2@6,31", "Nothing further left"},
         {"tab tab sp btab", "", "f1", "2@464,6"},
         {"tab tab sp btab sp", "rc", "f1", "2@458,0"},
         // Escape sends it home with a release and no click.
         {"tab tab sp r esc", "r", "c1", "2@0,25"},
-        // An illegal drop goes home; the focus stays where the player dropped.
-        {"tab tab sp r r r r sp", "rc", "c5", "2@0,25"},
+        // An illegal drop goes home, and so does the focus, with the reason.
+        {"tab tab sp r r r r sp", "rc", "c1", "2@0,25",
+         "2 of Denari cannot go on 10 of Spade: it needs a 3 of Bastoni or Spade"},
         // From the pile to its foundation, where its predecessor is missing: home.
-        {"tab btab sp l sp", "rc", "p", "14@540,204"},
-        // An empty column takes Space and Return without a sound.
-        {"tab tab r sp ret esc", "", "c2", "2@0,25"},
+        {"tab btab sp l sp", "rc", "p", "14@540,204",
+         "4 of Coppe cannot go up: the Coppe foundation is empty"},
+        // An empty column takes Space and Return without a sound; each key says so.
+        {"tab tab r sp ret", "", "c2", "2@0,25", "Column 2 is empty"},
+        {"tab tab r sp ret esc", "", "c2", "2@0,25", "No card is held"},
+        // Return on a card that cannot go up says why, and each press again.
+        {"tab tab r r ret ret", "rcrrcr", "c3", "23@130,0",
+         "3 of Bastoni cannot go up: the Bastoni foundation is empty"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keys);
@@ -158,6 +166,7 @@ TEST(KeyboardPlay, KeysPlayAsTheMouseWould) {
         for (std::string k; keys >> k;)
             play.Key(KeyOf(k));
         EXPECT_EQ(r.effects.sounds, c.sounds);
+        EXPECT_EQ(play.Answer(), c.answer);
         ASSERT_TRUE(play.Focus());
         EXPECT_EQ(Name(*play.Focus()), c.focus);
         int16_t card = 0;
@@ -204,6 +213,62 @@ TEST(KeyboardPlay, KeysAndMouseEndEachOthersGestures) {
     play.Key(TableKey::Right);
     EXPECT_EQ(Name(*play.Focus()), "c1");
     EXPECT_EQ(moves, (std::vector<std::string>{"s", "c1", "c2", "c1", "c1"}));
+}
+
+TEST(KeyboardPlay, UpAndDownWalkAColumnAndAHeldSpacePeeks) {
+    // The 5 of Spade covered by the 2 of Denari in column 1.
+    Table t = MakeTable("c1: 35 2 | c3: 23 | f: 1 10 20 30");
+    Hands r(t);
+    KeyboardPlay play(t, r.gestures, r.gestures);
+    for (TableKey k : {TableKey::Tab, TableKey::Tab, TableKey::Up, TableKey::Up})
+        play.Key(k);
+    EXPECT_EQ(play.FocusedCard(), 35) << "row 1 is as far up as it goes";
+    // Space shows it whole while held; its repeats press nothing more.
+    play.Key(TableKey::Space);
+    play.Key(TableKey::Space);
+    EXPECT_FALSE(CardReadable(t, 2)) << "the peeked 5 lies over the 2's band";
+    play.KeyReleased(TableKey::Space);
+    EXPECT_TRUE(CardReadable(t, 2));
+    EXPECT_EQ(r.effects.sounds, "r") << "one right release";
+    EXPECT_EQ(t.Carta[35].Mark, "") << "a covered card is never picked up";
+    // Down comes back to the top card, where Space picks it up.
+    play.Key(TableKey::Down);
+    EXPECT_EQ(play.FocusedCard(), 0);
+    EXPECT_EQ(Name(*play.Focus()), "c1");
+    play.Key(TableKey::Space);
+    EXPECT_EQ(play.HeldCard(), 2);
+    EXPECT_EQ(testing::Violations(t).size(), 0u);
+}
+
+TEST(KeyboardPlay, DirectKeysGoStraightToAPlace) {
+    const char* position = "c1: 35 2 | c3: 23 | c5: 40 | f: 1 10 20 30 | p: 14";
+    const struct {
+        const char* keys;  // "tab sp" and so on before the direct key
+        Place target;
+        const char* focus;
+        const char* answer;
+    } cases[] = {
+        {"", {PlaceKind::Column, 3}, "c3", ""},
+        {"", {PlaceKind::StockPile, 0}, "p", ""},
+        {"", {PlaceKind::Stock, 0}, "s", ""},
+        // Only the Denari ace is up: no foundation has a card to take.
+        {"tab", {PlaceKind::Foundation, 1}, "s", "No foundation has a card to take"},
+        // Carrying the 2 of Denari, F is its own foundation.
+        {"tab tab sp", {PlaceKind::Foundation, 1}, "f1", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.keys) + " then to " + Name(c.target));
+        Table t = MakeTable(position);
+        Hands r(t);
+        KeyboardPlay play(t, r.gestures, r.gestures);
+        std::istringstream keys(c.keys);
+        for (std::string k; keys >> k;)
+            play.Key(KeyOf(k));
+        play.JumpTo(c.target);
+        EXPECT_TRUE(play.FocusShown());
+        EXPECT_EQ(Name(*play.Focus()), c.focus);
+        EXPECT_EQ(play.Answer(), c.answer);
+    }
 }
 
 TEST(KeyboardPlay, FocusLeavesAPlaceThatGoesAway) {

@@ -41,6 +41,9 @@ TEST(Speech, PlacesAreNamedForWhatTheyHold) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(PlaceName(t, c.place), c.name);
+    // Read whole, a column is its cards from the top edge down.
+    EXPECT_EQ(PlaceReading(t, {PlaceKind::Column, 1}), "Column 1: 4 of Bastoni, 3 of Denari");
+    EXPECT_EQ(PlaceReading(t, {PlaceKind::Column, 2}), "Column 2, empty");
 
     // Nor does the keyboard stop on an empty foundation.
     const std::vector<Place> focusable = FocusablePlaces(t);
@@ -52,7 +55,7 @@ TEST(Speech, PlacesAreNamedForWhatTheyHold) {
     EXPECT_EQ(PlaceName(t, {PlaceKind::Stock, 0}), "Stock, empty");
 }
 
-TEST(Speech, OnlyCardsThePlayerCanReadWholeAreNamed) {
+TEST(Speech, EveryCardWhoseBandShowsIsNamed) {
     Table t = MakeTable("c1: 24 3 | c2: 35 25 14 | f: 2 10 20 30 | p: 26 27");
     TableMouse m(t);
     auto named = [&](std::vector<int16_t> ids) {
@@ -62,20 +65,50 @@ TEST(Speech, OnlyCardsThePlayerCanReadWholeAreNamed) {
         return names;
     };
     EXPECT_EQ(named({24, 3, 26, 27, 1, 2, 40}),
-              "covered card, 3 of Denari, covered card, 7 of Bastoni, covered card, 2 of "
+              "4 of Bastoni, 3 of Denari, covered card, 7 of Bastoni, covered card, 2 of "
               "Denari, covered card");
 
-    // The peek shows the covered card whole, over the cards below it.
+    // The peek shows the covered card whole, over the band of the card below it.
     m.Press(kRightButton, 80, 30);
-    EXPECT_EQ(named({35, 25, 14}), "covered card, 5 of Bastoni, covered card");
+    EXPECT_EQ(named({35, 25, 14}), "5 of Spade, 5 of Bastoni, covered card");
     m.Release(kRightButton, 80, 30);
-    EXPECT_EQ(named({35, 25, 14}), "covered card, covered card, 4 of Coppe");
+    EXPECT_EQ(named({35, 25, 14}), "5 of Spade, 5 of Bastoni, 4 of Coppe");
 
     // A carried card hides nothing while it travels over other cards.
     m.Press(kLeftButton, 30, 40);
     m.Move(90, 70);
     m.Move(100, 80);
-    EXPECT_EQ(named({3, 25, 14}), "3 of Denari, covered card, 4 of Coppe");
+    EXPECT_EQ(named({3, 25, 14}), "3 of Denari, 5 of Bastoni, 4 of Coppe");
+}
+
+TEST(Speech, ARefusedMoveSaysWhy) {
+    const Table t = MakeTable(
+        "c1: 35 2 | c2: 40 | c3: 24 | c4: 10 9 8 7 6 5 4 3 33 32 31 30 29 28 27 | c5: 34 "
+        "| f: 1 12 20 30");
+    struct Case {
+        int16_t card;
+        int16_t column;  // 0: up to its foundation
+        const char* why;
+    };
+    const Case cases[] = {
+        {2, 0, ""},
+        {34, 0, "4 of Spade cannot go up: the Spade foundation is empty"},
+        {2, 4, "2 of Denari cannot go on column 4: it is full"},
+        {24, 0, "4 of Bastoni cannot go up: the Bastoni foundation is empty"},
+        {34, 2, "4 of Spade cannot go on 10 of Spade: it needs a 5 of Denari or Coppe"},
+        {2, 3, "2 of Denari cannot go on 4 of Bastoni: it needs a 3 of Bastoni or Spade"},
+        {24, 5, "4 of Bastoni cannot go on 4 of Spade: it needs a 5 of Denari or Coppe"},
+        {40, 1, "10 of Spade cannot go on 2 of Denari: a 10 goes only on an empty column"},
+        {2, 5, "2 of Denari cannot go on 4 of Spade: it needs a 3 of Bastoni or Spade"},
+        {24, 2, "4 of Bastoni cannot go on 10 of Spade: it needs a 5 of Denari or Coppe"},
+        {2, 6, ""},
+        {13, 0, ""},
+        {14, 0, "4 of Coppe cannot go up: the Coppe foundation holds 2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.card) + " to " + std::to_string(c.column));
+        EXPECT_EQ(c.column == 0 ? WhyNotUp(t, c.card) : WhyNotOnColumn(t, c.card, c.column), c.why);
+    }
 }
 
 TEST(Speech, EachHandlerIsAnnouncedByWhatItChanged) {
@@ -146,7 +179,8 @@ TEST(Speech, EachHandlerIsAnnouncedByWhatItChanged) {
          "c1: 24 | f: 0 10 20 30",
          {31},
          [](Table&, TableMouse& m) { m.Gestures().mazzo_Click(); },
-         "Turned 1 of Spade, it goes up, the stock is empty"},
+         "Turned 1 of Spade, it goes up, the stock is empty. The stock is spent and no card "
+         "can move: no move is left"},
         {"the last card up",
          "c1: 40 | f: 10 20 30 39",
          {},
@@ -160,7 +194,8 @@ TEST(Speech, EachHandlerIsAnnouncedByWhatItChanged) {
              t.TimeOfDay = [] { return 1234.5; };
              t.Mescola();
          },
-         "New game"},
+         "New game. Tops: 9 of Coppe, 4 of Denari, 2 of Spade, 3 of Denari, 6 of Bastoni, 2 of "
+         "Bastoni, 7 of Denari. Up: 1 of Denari"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -155,6 +155,31 @@ class WindowKeysTest : public QObject {
         QVERIFY(FocusedOn(form, {PlaceKind::Stock, 0}));
     }
 
+    // Up goes down a column's cards to a covered one, rung where it lies;
+    // Space held shows it whole, as the right button does, until released.
+    void aHeldSpacePeeksACoveredCard() {
+        testing::FormHarness h;
+        QVERIFY(h.ShowAndDeal());
+        Form1& form = h.form();
+        const Table& t = form.table();
+        QVERIFY(t.ColumnHeight(1) >= 2);
+        Key(form, Qt::Key_1);  // the direct key of column 1
+        QVERIFY(FocusedOn(form, {PlaceKind::Column, 1}));
+        Key(form, Qt::Key_Up);
+        const int16_t covered = t.Columns[1][t.ColumnHeight(1) - 1];
+        QCOMPARE(form.Keyboard().FocusedCard(), covered);
+        QCOMPARE(Ring(form)->geometry(), RingAround(form, covered));
+        // A point of its face that the card below it hides.
+        const QPoint hidden = form.Carta[covered]->geometry().center() + QPoint(0, 30);
+        QVERIFY(form.Surface()->childAt(hidden) != form.Carta[covered]);
+        QTest::keyPress(form.windowHandle(), Qt::Key_Space);
+        QCOMPARE(form.Surface()->childAt(hidden), form.Carta[covered]);
+        QTest::keyRelease(form.windowHandle(), Qt::Key_Space);
+        QVERIFY(form.Surface()->childAt(hidden) != form.Carta[covered]);
+        QString why;
+        QVERIFY2(testing::ColumnsStackedInRowOrder(form, &why), qPrintable(why));
+    }
+
     void keysAndMouseEndEachOthersGestures() {
         testing::FormHarness h;
         QVERIFY(h.ShowAndDeal());

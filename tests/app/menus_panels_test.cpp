@@ -77,8 +77,11 @@ void MenuRow(const char* name, const char* parent, const char* caption, bool che
                         << QString::fromLatin1(caption) << checked << enabledAfterLoad << shortcut;
 }
 
-void SequenceRow(const char* name, const char* steps, const char* shown) {
-    QTest::newRow(name) << QString::fromLatin1(steps) << QString::fromLatin1(shown);
+// keys: who has the keyboard afterwards, "table" or the panel's name; empty
+// when it does not matter (a menu item chosen by neither keys nor mouse).
+void SequenceRow(const char* name, const char* steps, const char* shown, const char* keys = "") {
+    QTest::newRow(name) << QString::fromLatin1(steps) << QString::fromLatin1(shown)
+                        << QString::fromLatin1(keys);
 }
 
 }  // namespace
@@ -181,6 +184,7 @@ void MenusAndPanels::shuffleCardsEnabledOnlyOnceTheGameHasStarted() {
 //   english, italiano      choose the item under "&Rules"
 //   info                   click "&Info" on the menu bar
 //   alt+i                  its access key
+//   escape                 the Escape key
 //   game, options, rules   open that menu with its access key, then close it
 //   text2, text3, text4    click on the panel's text
 //   scroll2, scroll3       click on the panel's scroll bar
@@ -191,6 +195,7 @@ void MenusAndPanels::shuffleCardsEnabledOnlyOnceTheGameHasStarted() {
 void MenusAndPanels::panelSequences_data() {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("keys");
 
     SequenceRow("English shows the English rules", "english", "2");
     SequenceRow("English twice keeps them shown", "english english", "2");
@@ -221,11 +226,19 @@ void MenusAndPanels::panelSequences_data() {
     SequenceRow("turning the stock keeps the panel", "english stock", "2");
     SequenceRow("Music hides the panels", "info music", "none");
     SequenceRow("Card rustle hides the panels", "english rustle", "none");
+    // Opened with the mouse a panel looks as it always did: no caret, no
+    // focus; opened from the keyboard it takes the keys until it goes.
+    SequenceRow("Info clicked leaves the keys to the table", "info", "4", "table");
+    SequenceRow("Info from its access key takes the keys", "alt+i", "4", "Text4");
+    SequenceRow("Escape hides a panel with the keys", "alt+i escape", "none", "table");
+    SequenceRow("a press hides it and the table has the keys", "alt+i left", "none", "table");
+    SequenceRow("Escape on the table leaves a clicked panel", "info escape", "4", "table");
 }
 
 void MenusAndPanels::panelSequences() {
     QFETCH(QString, steps);
     QFETCH(QString, shown);
+    QFETCH(QString, keys);
 
     FormHarness h;
     QVERIFY(h.ShowAndDeal());
@@ -255,6 +268,8 @@ void MenusAndPanels::panelSequences() {
             h.Click(f.menuBar(), r.center());
         } else if (step == "alt+i") {
             QTest::keyClick(win, Qt::Key_I, Qt::AltModifier);
+        } else if (step == "escape") {
+            QTest::keyClick(win, Qt::Key_Escape);
         } else if (step == "game") {
             openAndClose(Qt::Key_G, f.shuffle_cards);
         } else if (step == "options") {
@@ -295,6 +310,13 @@ void MenusAndPanels::panelSequences() {
         }
     }
     QCOMPARE(ShownPanels(f), shown);
+    if (!keys.isEmpty()) {
+        const QWidget* focus = QApplication::focusWidget();
+        QCOMPARE(focus == &f ? QStringLiteral("table")
+                 : focus     ? focus->objectName()
+                             : "none",
+                 keys);
+    }
 }
 
 void MenusAndPanels::shownPanelIsInFrontOfTheCards_data() {

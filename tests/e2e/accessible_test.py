@@ -153,12 +153,18 @@ class AccessibleTest(GameTestCase):
                              "%s foundation, %s" % (SUITS[suit - 1],
                                                     "up to 1" if top else "empty"))
 
-        # Only the cards a player can read whole are named: the column tops and the aces up.
-        readable = {card_name(cards[-1]) for cards in view.columns().values() if cards}
+        # Every card whose band a player can read is named: all the column
+        # cards and the aces up; the stock's cards are not.
+        readable = {card_name(c) for cards in view.columns().values() for c in cards}
         readable |= {card_name(top) for top in view.foundations().values() if top}
-        cards = [o for o in self.children(table) if o.getRoleName() == "image"]
+        below = self.children(table) + [c for o in places.values() for c in self.children(o)]
+        cards = [o for o in below if o.getRoleName() == "image"]
         self.assertEqual(len(cards), 40)
         self.assertEqual({o.name for o in cards} - {"covered card"}, readable)
+
+        # A column's children are its cards from the top edge down.
+        self.assertEqual([o.name for o in self.children(places["Column 1"])],
+                         [card_name(c) for c in view.column(1)])
 
         # The place's box on the screen is where the screen shows the column.
         first = places["Column 1"].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
@@ -224,6 +230,15 @@ class AccessibleTest(GameTestCase):
         self.events.clear()
         game.key("Left")
         self.assertTrue(self.wait_event(focused(r"(Column [1-7]|\w+ foundation), .*")),
+                        self.events)
+        # The rules opened from the keyboard are a named text that takes the
+        # focus; Escape puts them away and the table has the keys again.
+        self.events.clear()
+        game.key("alt+r", "Return")
+        self.assertTrue(self.wait_event(focused(r"Rules")), self.events)
+        self.events.clear()
+        game.key("Escape", "Tab")
+        self.assertTrue(self.wait_event(focused(r"(Column [1-7]|\w+ foundation|Stock.*), .*")),
                         self.events)
 
 if __name__ == "__main__":
