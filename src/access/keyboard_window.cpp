@@ -110,6 +110,23 @@ bool TableKeyboard::eventFilter(QObject* watched, QEvent* e) {
 }
 
 bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
+    const auto mods = e->modifiers() & ~Qt::KeypadModifier;
+    const bool undo = e->key() == Qt::Key_Z && mods == Qt::ControlModifier;
+    const bool redo =
+        (e->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) ||
+        (e->key() == Qt::Key_Y && mods == Qt::ControlModifier);
+    if ((undo || redo) && form_.Nuova->isEnabled() && !QApplication::activePopupWidget()) {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && focus != &form_) return false;
+        if (play_.Holding()) {
+            // A card the keys carry goes home, and that is all.
+            play_.Key(TableKey::Escape);
+            ShowFocus();
+        } else {
+            form_.UndoKey(redo);
+        }
+        return true;
+    }
     const std::optional<TableKey> key = TableKeyOf(*e);
     const std::optional<Place> jump = DirectPlaceOf(*e);
     const bool help = e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier;

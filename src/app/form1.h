@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "audio/sound_devices.h"
+#include "model/history.h"
 #include "model/table.h"
 #include "table/card_gestures.h"
 #include "table/card_handlers.h"
@@ -109,8 +110,13 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     void mazzo_Click() override;
     void GestureBrokenOff() override;
 
-    // Puts every card widget where the table says, in the table's drawing order.
+    // Puts every card widget where the table says, in the table's drawing
+    // order, and records a move that changed the table for undo.
     void SyncCards();
+
+    // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y: while a card is held they only end
+    // its gesture.
+    void UndoKey(bool redo);
 
   protected:
     void showEvent(QShowEvent* e) override;
@@ -139,6 +145,8 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     void FollowFrame();
     QSize FrameExtra() const;
     bool TitlePause();
+    // A new deal: nothing to undo.
+    void ForgetMoves();
     QString ProgramFile(const char* name) const;
 
     Options options_;
@@ -154,6 +162,8 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     QEventLoop* pause_ = nullptr;
     QSize frameExtra_;
     std::unique_ptr<TableKeyboard> keyboard_;
+    History history_;
+    Table rest_;  // the table after the last move, as undo saves it
 };
 
 }  // namespace tarvo

@@ -1,0 +1,69 @@
+// Undo and redo on the real window: after every move of a won deal, Ctrl+Z
+// shows exactly the table from before it (drawing order and stock
+// included), Ctrl+Y the one after it; undoing the win and winning again
+// celebrates again.
+
+#include <QTest>
+#include <memory>
+
+#include "form_harness.h"
+#include "model/table_places.h"
+#include "solver.h"
+#include "table/table_surface.h"
+
+namespace tarvo {
+
+class WindowUndoTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void everyMoveOfAWonDealUndoneAndRedone() {
+        testing::FormHarness h;
+        h.table().TimeOfDay = [] { return 1001.0; };
+        QVERIFY(h.ShowAndDeal());
+        Form1& form = h.form();
+        int wins = 0;
+        form.table().Finale = [&, finale = form.table().Finale] {
+            ++wins;
+            finale();
+        };
+        solver::Position start;
+        std::string error;
+        QVERIFY(solver::FromTable(form.table(), start, error));
+        const solver::Result won = solver::Solver().Solve(start);
+        QCOMPARE(won.verdict, solver::Verdict::kWon);
+        auto shot = [&] { return form.Surface()->grab().toImage(); };
+        auto key = [&](Qt::Key k, Qt::KeyboardModifiers m) {
+            QTest::keyClick(form.windowHandle(), k, m);
+        };
+
+        for (const solver::Move& m : won.line) {
+            const QImage before = shot();
+            QVERIFY(testing::Replay(form.table(), {m}).empty());
+            // As the stock's handler does when its last card is turned.
+            form.Surface()->SetMazzoShown(StockShown(form.table()));
+            form.SyncCards();
+            const QImage after = shot();
+            key(Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY(shot() == before);
+            key(m.card % 2 ? Qt::Key_Y : Qt::Key_Z,
+                m.card % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+            QVERIFY(shot() == after);
+        }
+        // The winning move was made, undone and redone: two wins.
+        QVERIFY(testing::Won(form.table()));
+        QCOMPARE(wins, 2);
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!testing::Won(form.table()));
+        key(Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(testing::Won(form.table()));
+        QCOMPARE(wins, 3);
+        QString why;
+        QVERIFY2(testing::WidgetsAtModelPlaces(form, &why), qPrintable(why));
+    }
+};
+
+}  // namespace tarvo
+
+QTEST_MAIN(tarvo::WindowUndoTest)
+#include "window_undo_test.moc"
