@@ -115,13 +115,16 @@ bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
     const bool redo =
         (e->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) ||
         (e->key() == Qt::Key_Y && mods == Qt::ControlModifier);
-    if ((undo || redo) && form_.Nuova->isEnabled() && !QApplication::activePopupWidget()) {
+    const bool hint = e->key() == Qt::Key_H && mods == Qt::NoModifier;
+    if ((undo || redo || hint) && form_.Nuova->isEnabled() && !QApplication::activePopupWidget()) {
         QWidget* focus = QApplication::focusWidget();
         if (focus && focus != &form_) return false;
         if (play_.Holding()) {
             // A card the keys carry goes home, and that is all.
             play_.Key(TableKey::Escape);
             ShowFocus();
+        } else if (hint) {
+            form_.HintKey();
         } else {
             form_.UndoKey(redo);
         }
@@ -155,6 +158,11 @@ bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
     if (key == TableKey::Read && play_.FocusShown()) form_.Accessibility().Read(*play_.Focus());
     if (!play_.Answer().empty()) form_.Accessibility().Say(play_.Answer());
     return true;
+}
+
+void TableKeyboard::ShowHint(Place place) {
+    play_.JumpTo(place);
+    ShowFocus();
 }
 
 void TableKeyboard::ShowFocus() {

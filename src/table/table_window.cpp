@@ -55,7 +55,9 @@ void Form1::SyncCards() {
     }
     // Saved at rest, so that an undo shows the table as it was before the move.
     const bool held = gestures_.HeldButtons() != 0 || (keyboard_ && keyboard_->Play().Holding());
-    if (history_.Record(rest_, table_) || !held) RestoreState(rest_, table_);
+    const bool moved = history_.Record(rest_, table_);
+    if (moved || !held) RestoreState(rest_, table_);
+    if (moved) TableMoved();
     accessibility_->TableChanged();
 }
 

@@ -23,6 +23,7 @@ bool Won(const Table& t) {
 void Form1::ForgetMoves() {
     history_.Clear();
     RestoreState(rest_, table_);
+    TableMoved();
 }
 
 void Form1::UndoKey(bool redo) {
@@ -35,6 +36,7 @@ void Form1::UndoKey(bool redo) {
     RestoreState(*before, table_);
     if (!(redo ? history_.Redo(table_) : history_.Undo(table_))) return;
     RestoreState(rest_, table_);
+    TableMoved();
     surface_->SetMazzoShown(StockShown(table_));
     // The saved drawing order is older than the one shown: restack every card.
     shownZ_.fill(0);

@@ -1,4 +1,4 @@
-// Undo and redo on the real window: after every move of a won deal, Ctrl+Z
+// Undo, redo and the hint on the real window: after every move of a won deal, Ctrl+Z
 // shows exactly the table from before it (drawing order and stock
 // included), Ctrl+Y the one after it; undoing the win and winning again
 // celebrates again.
@@ -6,6 +6,7 @@
 #include <QTest>
 #include <memory>
 
+#include "access/keyboard_play.h"
 #include "form_harness.h"
 #include "model/table_places.h"
 #include "solver.h"
@@ -60,6 +61,26 @@ class WindowUndoTest : public QObject {
         QCOMPARE(wins, 3);
         QString why;
         QVERIFY2(testing::WidgetsAtModelPlaces(form, &why), qPrintable(why));
+    }
+
+    // H brings the keyboard focus to the card of a move that keeps the deal
+    // won; a key held card only goes home.
+    void hintFocusesAWinningMove() {
+        testing::FormHarness h;
+        h.table().TimeOfDay = [] { return 1001.0; };
+        QVERIFY(h.ShowAndDeal());
+        Form1& form = h.form();
+        solver::Position now;
+        std::string error;
+        QVERIFY(solver::FromTable(form.table(), now, error));
+        const solver::Hint hint =
+            solver::HintFinder({.nodeBudget = solver::kHintBudgetNodes}).Find(now, {});
+        QCOMPARE(hint.kind, solver::HintKind::kMove);
+        const Place from = hint.move.from == solver::Where::kStock
+                               ? Place{PlaceKind::Stock, 0}
+                               : PlaceOfCard(form.table(), hint.move.card);
+        QTest::keyClick(form.windowHandle(), Qt::Key_H);
+        QTRY_VERIFY(form.Keyboard().FocusShown() && *form.Keyboard().Focus() == from);
     }
 };
 
