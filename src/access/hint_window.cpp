@@ -1,7 +1,9 @@
 // H on the window: the solver's worker follows the table once the player has
 // asked for a hint; its answer comes back to the window's thread.
 
+#include <QAction>
 #include <QMetaObject>
+#include <chrono>
 
 #include "access/hint_speech.h"
 #include "access/keyboard_window.h"
@@ -32,16 +34,44 @@ void Form1::TableMoved() {
     if (solver_) FeedSolver();
 }
 
-void Form1::FeedSolver() {
-    if (!solver_) {
-        solver_ = std::make_unique<solver::SolverWorker>(
-            [this](uint64_t generation, const solver::Hint& hint) {
-                QMetaObject::invokeMethod(
-                    this, [this, generation, hint] { HintFound(generation, hint); },
-                    Qt::QueuedConnection);
-            },
-            [](std::optional<solver::Deck>) {});
+void Form1::EnsureSolver() {
+    if (solver_) return;
+    solver_ = std::make_unique<solver::SolverWorker>(
+        [this](uint64_t generation, const solver::Hint& hint) {
+            QMetaObject::invokeMethod(
+                this, [this, generation, hint] { HintFound(generation, hint); },
+                Qt::QueuedConnection);
+        },
+        [this](std::optional<solver::Deck> deck) {
+            QMetaObject::invokeMethod(
+                this, [this, deck] { WinnableDealFound(deck); }, Qt::QueuedConnection);
+        });
+}
+
+void Form1::WinnableDealKey() {
+    EnsureSolver();
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    solver_->AskDeal(static_cast<uint64_t>(now));
+    // From now on it follows the table too.
+    FeedSolver();
+}
+
+void Form1::WinnableDealFound(std::optional<solver::Deck> deck) {
+    // Not during the title pause, nor after the window was closed.
+    if (unloaded_ || !Nuova->isEnabled()) return;
+    if (!deck) {
+        accessibility_->Say("No deal that can be won was found");
+        return;
     }
+    // Dealt as "shuffle cards" deals, from a source that draws this deck.
+    auto random = std::move(table_.Random);
+    table_.Random = solver::DeckSource(*deck);
+    Nuova_Click();
+    table_.Random = std::move(random);
+}
+
+void Form1::FeedSolver() {
+    EnsureSolver();
     solver::HintJob job{generation_, {}, {}};
     std::string error;
     if (!solver::FromTable(rest_, job.now, error)) return;

@@ -116,6 +116,11 @@ bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
         (e->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) ||
         (e->key() == Qt::Key_Y && mods == Qt::ControlModifier);
     const bool hint = e->key() == Qt::Key_H && mods == Qt::NoModifier;
+    const bool winnable = e->key() == Qt::Key_F2 && mods == Qt::ShiftModifier;
+    if (winnable && form_.Nuova->isEnabled() && !QApplication::activePopupWidget()) {
+        form_.WinnableDealKey();
+        return true;
+    }
     if ((undo || redo || hint) && form_.Nuova->isEnabled() && !QApplication::activePopupWidget()) {
         QWidget* focus = QApplication::focusWidget();
         if (focus && focus != &form_) return false;

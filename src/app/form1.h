@@ -123,6 +123,8 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     // H: the solver's hint, shown and said once it is found. From the first
     // H on, the solver follows every move on its own thread.
     void HintKey();
+    // Shift+F2: a new game the solver proves can be won, dealt when found.
+    void WinnableDealKey();
 
   protected:
     void showEvent(QShowEvent* e) override;
@@ -155,7 +157,9 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     void ForgetMoves();
     // The table after a move, undo, redo or deal: a new position for the solver.
     void TableMoved();
+    void EnsureSolver();
     void FeedSolver();
+    void WinnableDealFound(std::optional<solver::Deck> deck);
     void HintFound(uint64_t generation, const solver::Hint& hint);
     void ShowHint(const solver::Hint& hint);
     QString ProgramFile(const char* name) const;

@@ -4,6 +4,7 @@
 // celebrates again.
 
 #include <QTest>
+#include <array>
 #include <memory>
 
 #include "access/keyboard_play.h"
@@ -81,6 +82,21 @@ class WindowUndoTest : public QObject {
                                : PlaceOfCard(form.table(), hint.move.card);
         QTest::keyClick(form.windowHandle(), Qt::Key_H);
         QTRY_VERIFY(form.Keyboard().FocusShown() && *form.Keyboard().Focus() == from);
+    }
+
+    // Shift+F2 deals, through the game's own shuffle, a deal the solver wins.
+    void shiftF2DealsADealThatCanBeWon() {
+        testing::FormHarness h;
+        QVERIFY(h.ShowAndDeal());
+        Form1& form = h.form();
+        const auto first = std::to_array(form.table().Deck);
+        QTest::keyClick(form.windowHandle(), Qt::Key_F2, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(std::to_array(form.table().Deck) != first, 60000);
+        QVERIFY(h.Dealt());
+        solver::Position deal;
+        std::string error;
+        QVERIFY(solver::FromTable(form.table(), deal, error));
+        QCOMPARE(solver::Solver().Solve(deal).verdict, solver::Verdict::kWon);
     }
 };
 
