@@ -76,7 +76,8 @@ std::string KeyList() {
            "foundations. P: the stock pile. S: the stock. Return: send a card up, or turn the "
            "stock. Space: pick a card up and drop it; held on a covered card, show it whole. "
            "Escape: put a carried card back, or close a panel. R: read the place whole. F1: "
-           "these keys. F2: a new game. Alt: the menus";
+           "these keys. Control Z: undo. Control Y: redo. H: a hint. F2: a new game. Shift F2: a "
+           "new game that can be won. Alt: the menus";
 }
 
 std::string DealSummary(const Table& t) {
