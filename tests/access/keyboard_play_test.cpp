@@ -55,6 +55,13 @@ TableKey KeyOf(const std::string& s) {
     throw std::invalid_argument(s);
 }
 
+// Keys by their short names, "tab tab sp r", one after another.
+void PressKeys(KeyboardPlay& play, const std::string& names) {
+    std::istringstream keys(names);
+    for (std::string k; keys >> k;)
+        play.Key(KeyOf(k));
+}
+
 TEST(KeyboardFocus, NextPlaceInTableOrderAndByDirection) {
     const std::string all = "c1 c2 c3 c4 c5 c6 c7 f1 f2 f3 f4 p s";
     const std::string targets = "c1 c2 c3 c4 c5 c6 c7 f3";  // a Bastoni card held
@@ -162,9 +169,7 @@ TEST(KeyboardPlay, KeysPlayAsTheMouseWould) {
         Table t = MakeTable(position);
         Hands r(t);
         KeyboardPlay play(t, r.gestures, r.gestures);
-        std::istringstream keys(c.keys);
-        for (std::string k; keys >> k;)
-            play.Key(KeyOf(k));
+        PressKeys(play, c.keys);
         EXPECT_EQ(r.effects.sounds, c.sounds);
         EXPECT_EQ(play.Answer(), c.answer);
         ASSERT_TRUE(play.Focus());
@@ -261,9 +266,7 @@ TEST(KeyboardPlay, DirectKeysGoStraightToAPlace) {
         Table t = MakeTable(position);
         Hands r(t);
         KeyboardPlay play(t, r.gestures, r.gestures);
-        std::istringstream keys(c.keys);
-        for (std::string k; keys >> k;)
-            play.Key(KeyOf(k));
+        PressKeys(play, c.keys);
         play.JumpTo(c.target);
         EXPECT_TRUE(play.FocusShown());
         EXPECT_EQ(Name(*play.Focus()), c.focus);
