@@ -20,7 +20,7 @@ constexpr const char* kHelp = R"(Usage: tarvo-solve [--budget NODES] [--line] [-
 Reads deals or positions from standard input, one a line, and prints one line
 for each: "won", "lost" or "unknown", then the number of moves of the winning
 line, the nodes searched and the milliseconds taken, e.g.
-    won 198 moves 5123 nodes 3.1 ms
+    won 93 moves 152 nodes 2.2 ms
 
 A deal is the 40 card ids of Deck(1..40) in the order the shuffle leaves
 them, separated by blanks (ids: (suit - 1) * 10 + value; suits Denari,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <new>
 
 namespace tarvo::solver {
 
@@ -67,8 +68,10 @@ uint64_t Hash(const Position& p, bool anyColumn) {
 void Transpositions::Size(size_t entries, size_t maxBytes) {
     const size_t cap = std::bit_floor(std::max(maxBytes / sizeof(uint64_t), kBucket));
     const size_t size = std::min(cap, std::bit_ceil(std::max(entries, kBucket)));
-    if (size != slots_.size()) {
-        slots_.assign(size, 0);
+    if (size != size_) {
+        slots_.reset(static_cast<uint64_t*>(std::calloc(size, sizeof(uint64_t))));
+        if (!slots_) throw std::bad_alloc();
+        size_ = size;
         generation_ = 0;
     }
     NewRun();
@@ -76,14 +79,14 @@ void Transpositions::Size(size_t entries, size_t maxBytes) {
 
 void Transpositions::NewRun() {
     if (++generation_ > kGenerationMask) {
-        std::fill(slots_.begin(), slots_.end(), 0);
+        std::fill(slots_.get(), slots_.get() + size_, 0);
         generation_ = 1;
     }
 }
 
 bool Transpositions::Insert(uint64_t hash) {
     const uint64_t tag = (hash & ~kGenerationMask) | generation_;
-    uint64_t* bucket = &slots_[(hash >> 8) & (slots_.size() - kBucket)];
+    uint64_t* bucket = &slots_[(hash >> 8) & (size_ - kBucket)];
     uint64_t* free = nullptr;
     for (size_t i = 0; i < kBucket; ++i) {
         if (bucket[i] == tag) return false;

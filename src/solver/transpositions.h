@@ -6,7 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
 
 #include "solver/position.h"
 
@@ -24,11 +25,15 @@ class Transpositions {
     void NewRun();
     // False when the hash was already met in this run.
     bool Insert(uint64_t hash);
-    size_t Bytes() const { return slots_.size() * sizeof(uint64_t); }
 
   private:
     static constexpr size_t kBucket = 4;
-    std::vector<uint64_t> slots_;
+    struct Free {
+        void operator()(uint64_t* p) const { std::free(p); }
+    };
+    // From calloc: pages of zeros that cost nothing until a search writes them.
+    std::unique_ptr<uint64_t[], Free> slots_;
+    size_t size_ = 0;
     uint64_t generation_ = 0;
 };
 
