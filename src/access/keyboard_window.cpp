@@ -110,6 +110,31 @@ bool TableKeyboard::eventFilter(QObject* watched, QEvent* e) {
 }
 
 bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
+    const auto mods = e->modifiers() & ~Qt::KeypadModifier;
+    const bool undo = e->key() == Qt::Key_Z && mods == Qt::ControlModifier;
+    const bool redo =
+        (e->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) ||
+        (e->key() == Qt::Key_Y && mods == Qt::ControlModifier);
+    const bool hint = e->key() == Qt::Key_H && mods == Qt::NoModifier;
+    const bool winnable = e->key() == Qt::Key_F2 && mods == Qt::ShiftModifier;
+    if (winnable && form_.Nuova->isEnabled() && !QApplication::activePopupWidget()) {
+        form_.WinnableDealKey();
+        return true;
+    }
+    if ((undo || redo || hint) && form_.Nuova->isEnabled() && !QApplication::activePopupWidget()) {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && focus != &form_) return false;
+        if (play_.Holding()) {
+            // A card the keys carry goes home, and that is all.
+            play_.Key(TableKey::Escape);
+            ShowFocus();
+        } else if (hint) {
+            form_.HintKey();
+        } else {
+            form_.UndoKey(redo);
+        }
+        return true;
+    }
     const std::optional<TableKey> key = TableKeyOf(*e);
     const std::optional<Place> jump = DirectPlaceOf(*e);
     const bool help = e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier;
@@ -138,6 +163,11 @@ bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
     if (key == TableKey::Read && play_.FocusShown()) form_.Accessibility().Read(*play_.Focus());
     if (!play_.Answer().empty()) form_.Accessibility().Say(play_.Answer());
     return true;
+}
+
+void TableKeyboard::ShowHint(Place place) {
+    play_.JumpTo(place);
+    ShowFocus();
 }
 
 void TableKeyboard::ShowFocus() {

@@ -23,6 +23,8 @@ class TableKeyboard final : public QObject {
     // A mouse press anywhere on the window: it ends a keyboard pick-up as a
     // lost grab would and puts the ring away.
     void MousePressed();
+    // The hint's card (or the stock) takes the focus, shown by the ring.
+    void ShowHint(Place place);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -46,6 +46,16 @@ std::string StockLeft(const Table& t) {
     return left == 0 ? "the stock is empty" : std::to_string(left) + " left in the stock";
 }
 
+// The card a move put on a column, and what it lies on.
+std::string ToColumn(const Table& t, int16_t id, int16_t col) {
+    const int16_t h = t.ColumnHeight(col);
+    const std::string name = CardName(id) + " to column " + std::to_string(col);
+    if (h < 2) return name + ", empty before";
+    return name + ", on " + CardName(t.Columns[col][h - 1]);
+}
+
+}  // namespace
+
 std::string PlaceOf(const Place& p) {
     switch (p.kind) {
         case PlaceKind::Column:
@@ -60,23 +70,14 @@ std::string PlaceOf(const Place& p) {
     return "the stock";
 }
 
-// The card a move put on a column, and what it lies on.
-std::string ToColumn(const Table& t, int16_t id, int16_t col) {
-    const int16_t h = t.ColumnHeight(col);
-    const std::string name = CardName(id) + " to column " + std::to_string(col);
-    if (h < 2) return name + ", empty before";
-    return name + ", on " + CardName(t.Columns[col][h - 1]);
-}
-
-}  // namespace
-
 std::string KeyList() {
     return "Tab and Shift Tab: the next and the previous place. Arrows: the nearest place "
            "that way; in a column, Up and Down go along its cards. 1 to 7: a column. F: the "
            "foundations. P: the stock pile. S: the stock. Return: send a card up, or turn the "
            "stock. Space: pick a card up and drop it; held on a covered card, show it whole. "
            "Escape: put a carried card back, or close a panel. R: read the place whole. F1: "
-           "these keys. F2: a new game. Alt: the menus";
+           "these keys. Control Z: undo. Control Y: redo. H: a hint. F2: a new game. Shift F2: a "
+           "new game that can be won. Alt: the menus";
 }
 
 std::string DealSummary(const Table& t) {

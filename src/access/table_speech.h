@@ -29,6 +29,9 @@ std::string CardSpokenName(const Table& table, int16_t id);
 // left", "Stock pile, 2 cards, top 4 of Spade", "Denari foundation, up to 4".
 std::string PlaceName(const Table& table, Place place);
 
+// A place within a sentence: "column 2", "the Coppe foundation", "the stock pile", "the stock".
+std::string PlaceOf(const Place& place);
+
 // The keys of the table, as F1 says them.
 std::string KeyList();
 

@@ -12,9 +12,13 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "audio/sound_devices.h"
+#include "model/history.h"
 #include "model/table.h"
+#include "solver/solver_worker.h"
 #include "table/card_gestures.h"
 #include "table/card_handlers.h"
 #include "table/card_widget.h"
@@ -109,8 +113,18 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     void mazzo_Click() override;
     void GestureBrokenOff() override;
 
-    // Puts every card widget where the table says, in the table's drawing order.
+    // Puts every card widget where the table says, in the table's drawing
+    // order, and records a move that changed the table for undo.
     void SyncCards();
+
+    // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y: while a card is held they only end
+    // its gesture.
+    void UndoKey(bool redo);
+    // H: the solver's hint, shown and said once it is found. From the first
+    // H on, the solver follows every move on its own thread.
+    void HintKey();
+    // Shift+F2: a new game the solver proves can be won, dealt when found.
+    void WinnableDealKey();
 
   protected:
     void showEvent(QShowEvent* e) override;
@@ -139,6 +153,15 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     void FollowFrame();
     QSize FrameExtra() const;
     bool TitlePause();
+    // A new deal: nothing to undo.
+    void ForgetMoves();
+    // The table after a move, undo, redo or deal: a new position for the solver.
+    void TableMoved();
+    void EnsureSolver();
+    void FeedSolver();
+    void WinnableDealFound(std::optional<solver::Deck> deck);
+    void HintFound(uint64_t generation, const solver::Hint& hint);
+    void ShowHint(const solver::Hint& hint);
     QString ProgramFile(const char* name) const;
 
     Options options_;
@@ -154,6 +177,14 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     QEventLoop* pause_ = nullptr;
     QSize frameExtra_;
     std::unique_ptr<TableKeyboard> keyboard_;
+    History history_;
+    Table rest_;               // the table after the last move, as undo saves it
+    uint64_t generation_ = 0;  // moves, undos and deals so far
+    bool hintWanted_ = false;
+    bool hintGiven_ = false;  // the first hint of a run says what it knows
+    std::optional<std::pair<uint64_t, solver::Hint>> lastHint_;
+    // Last: destroyed first, so no answer comes for a window half gone.
+    std::unique_ptr<solver::SolverWorker> solver_;
 };
 
 }  // namespace tarvo

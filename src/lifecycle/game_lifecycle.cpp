@@ -47,6 +47,7 @@ void Form1::Form_Activate() {
     LayoutTable();
     if (Option_music->isChecked()) MMC1().Command("Play");
     table_.Mescola();
+    ForgetMoves();
     SyncCards();
 }
 

@@ -4,6 +4,8 @@
 #include <memory>
 #include <sstream>
 
+#include "solver/winnable_deal.h"
+
 namespace tarvo::solver {
 
 namespace {
@@ -132,11 +134,7 @@ bool FromTable(const Table& t, Position& out, std::string& error) {
 Position Deal(const std::array<int16_t, kCardCount>& deck) {
     auto t = std::make_unique<Table>();
     t->TimeOfDay = [] { return 0.0; };
-    // The shuffle draws Pool index Int(R * 41); each id is still in the pool
-    // at its own index when its turn comes.
-    t->Random = [&deck, k = size_t{0}]() mutable {
-        return (static_cast<float>(deck[k++ % deck.size()]) + 0.5f) / 41.0f;
-    };
+    t->Random = DeckSource(deck);
     t->Mescola();
     Position p;
     std::string error;

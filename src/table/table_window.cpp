@@ -53,6 +53,11 @@ void Form1::SyncCards() {
         Carta[raised[k]]->raise();
         shownZ_[raised[k]] = table_.Carta[raised[k]].Z;
     }
+    // Saved at rest, so that an undo shows the table as it was before the move.
+    const bool held = gestures_.HeldButtons() != 0 || (keyboard_ && keyboard_->Play().Holding());
+    const bool moved = history_.Record(rest_, table_);
+    if (moved || !held) RestoreState(rest_, table_);
+    if (moved) TableMoved();
     accessibility_->TableChanged();
 }
 

@@ -1,0 +1,51 @@
+// Undo and redo on the window: the saved table comes back, and everything
+// else follows as after a handler.
+
+#include <memory>
+
+#include "access/hint_speech.h"
+#include "access/keyboard_window.h"
+#include "access/table_accessible.h"
+#include "app/form1.h"
+#include "model/table_places.h"
+#include "table/table_surface.h"
+
+namespace tarvo {
+
+namespace {
+
+bool Won(const Table& t) {
+    return t.FoundTop[1] + t.FoundTop[2] + t.FoundTop[3] + t.FoundTop[4] == 100;
+}
+
+}  // namespace
+
+void Form1::ForgetMoves() {
+    history_.Clear();
+    RestoreState(rest_, table_);
+    TableMoved();
+}
+
+void Form1::UndoKey(bool redo) {
+    // A card held by the mouse goes home as after a lost grab, and that is all.
+    if (gestures_.HeldButtons() != 0 || table_.Dragging != 0) {
+        GestureBrokenOff();
+        return;
+    }
+    auto before = std::make_unique<Table>();
+    RestoreState(*before, table_);
+    if (!(redo ? history_.Redo(table_) : history_.Undo(table_))) return;
+    RestoreState(rest_, table_);
+    TableMoved();
+    surface_->SetMazzoShown(StockShown(table_));
+    // The saved drawing order is older than the one shown: restack every card.
+    shownZ_.fill(0);
+    SyncCards();
+    if (keyboard_) keyboard_->Settle();
+    ClickSound();
+    accessibility_->Say(UndoAnnouncement(*before, table_, redo));
+    // As the rules call it when the fourth suit is completed.
+    if (redo && Won(table_) && !Won(*before) && table_.Finale) table_.Finale();
+}
+
+}  // namespace tarvo
