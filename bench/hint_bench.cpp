@@ -19,16 +19,6 @@ namespace {
 using namespace tarvo;
 using namespace tarvo::solver;
 
-Position DealFromSeed(double timeOfDay) {
-    auto t = std::make_unique<Table>();
-    t->TimeOfDay = [timeOfDay] { return timeOfDay; };
-    t->Mescola();
-    Position p;
-    std::string error;
-    FromTable(*t, p, error);
-    return p;
-}
-
 double Quantile(std::vector<double> v, double q) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -47,7 +37,7 @@ int main(int argc, char** argv) {
     int kinds[4] = {};
     for (int d = 0; d < deals; ++d) {
         HintFinder finder({.nodeBudget = kHintBudgetNodes});
-        Position p = DealFromSeed(7000.0 + d);
+        Position p = DealAt(7000.0 + d);
         std::vector<Position> earlier;
         // H pressed now and then along a game of random moves.
         const int length = std::uniform_int_distribution<int>(0, 120)(rng);

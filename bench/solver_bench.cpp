@@ -27,16 +27,6 @@ double ThreadCpuMs() {
     return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
-Position DealFromSeed(double timeOfDay) {
-    auto t = std::make_unique<Table>();
-    t->TimeOfDay = [timeOfDay] { return timeOfDay; };
-    t->Mescola();
-    Position p;
-    std::string error;
-    FromTable(*t, p, error);
-    return p;
-}
-
 struct Sample {
     Verdict verdict;
     double ms;
@@ -94,7 +84,7 @@ int main(int argc, char** argv) {
     Solver dealSolver({.nodeBudget = dealBudget});
     std::vector<Sample> samples;
     for (int i = 0; i < deals; ++i)
-        samples.push_back(Timed(dealSolver, DealFromSeed(1000.0 + i)));
+        samples.push_back(Timed(dealSolver, DealAt(1000.0 + i)));
     std::printf("deal budget %llu nodes\n", static_cast<unsigned long long>(dealBudget));
     Report("deals", samples);
 
@@ -103,7 +93,7 @@ int main(int argc, char** argv) {
     std::mt19937 rng(20261209);
     samples.clear();
     for (int i = 0; i < positions; ++i) {
-        Position p = DealFromSeed(5000.0 + i);
+        Position p = DealAt(5000.0 + i);
         const int length = std::uniform_int_distribution<int>(0, 150)(rng);
         Step steps[kMaxSteps];
         for (int m = 0; m < length && !p.Won(); ++m) {

@@ -3,6 +3,7 @@
 #include <bit>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "solver/winnable_deal.h"
 
@@ -131,15 +132,27 @@ bool FromTable(const Table& t, Position& out, std::string& error) {
     return true;
 }
 
-Position Deal(const std::array<int16_t, kCardCount>& deck) {
-    auto t = std::make_unique<Table>();
-    t->TimeOfDay = [] { return 0.0; };
-    t->Random = DeckSource(deck);
+namespace {
+Position Dealt(std::unique_ptr<Table> t) {
     t->Mescola();
     Position p;
     std::string error;
     FromTable(*t, p, error);
     return p;
+}
+}  // namespace
+
+Position Deal(const std::array<int16_t, kCardCount>& deck) {
+    auto t = std::make_unique<Table>();
+    t->TimeOfDay = [] { return 0.0; };
+    t->Random = DeckSource(deck);
+    return Dealt(std::move(t));
+}
+
+Position DealAt(double timeOfDay) {
+    auto t = std::make_unique<Table>();
+    t->TimeOfDay = [timeOfDay] { return timeOfDay; };
+    return Dealt(std::move(t));
 }
 
 std::string ToText(const Position& p) {

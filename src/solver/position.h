@@ -49,6 +49,9 @@ bool FromTable(const Table& t, Position& out, std::string& error);
 // The position a deal starts from: `deck` is Deck(1..40) as the shuffle
 // leaves it. The deal itself is the model's own.
 Position Deal(const std::array<int16_t, kCardCount>& deck);
+// The position of the deal the shuffle makes when the time of day (seconds
+// since midnight) is `timeOfDay`: fixed deals for tests and benchmarks.
+Position DealAt(double timeOfDay);
 
 // A word that is a whole number 0..40 (a card id, or 0 for none); -1 for
 // any other word.

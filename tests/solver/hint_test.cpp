@@ -16,21 +16,11 @@
 namespace tarvo::solver {
 namespace {
 
-Position DealFromSeed(double timeOfDay) {
-    auto t = std::make_unique<Table>();
-    t->TimeOfDay = [timeOfDay] { return timeOfDay; };
-    t->Mescola();
-    Position p;
-    std::string error;
-    EXPECT_TRUE(FromTable(*t, p, error)) << error;
-    return p;
-}
-
 TEST(Hint, OffersTheMostNaturalWinningMoveOrHowFarBackTheDealWasWon) {
     std::mt19937 rng(7);
     int moves = 0, lost = 0, rewound = 0;
     for (int game = 0; game < 12; ++game) {
-        Position p = DealFromSeed(3000.0 + game);
+        Position p = DealAt(3000.0 + game);
         std::vector<Position> earlier;  // one move back first
         const int length = std::uniform_int_distribution<int>(0, 40)(rng);
         for (int m = 0; m < length; ++m) {
@@ -144,8 +134,8 @@ TEST(SolverWorker, AnswersTheNewestTableAndStopsAtOnceWhenDestroyed) {
             },
             [&](std::optional<Deck> d) { dealt.set_value(d); });
         EXPECT_FALSE(worker.Started()) << "nothing runs before it is asked";
-        const Position deal = DealFromSeed(1001.0);
-        worker.Feed({1, DealFromSeed(1002.0), {}});
+        const Position deal = DealAt(1001.0);
+        worker.Feed({1, DealAt(1002.0), {}});
         worker.Feed({2, deal, {}});
         const auto [generation, hint] = answer.get_future().get();
         EXPECT_EQ(hint.kind, HintFinder({.nodeBudget = kHintBudgetNodes}).Find(deal, {}).kind);
