@@ -154,14 +154,16 @@ bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
         if (form_.Gestures().HeldButtons() != 0) form_.GestureBrokenOff();
         return true;
     }
+    TableAccessibility& news = form_.Accessibility();
+    news.HoldNews();
     if (jump) {
         play_.JumpTo(*jump);
     } else {
         play_.Key(*key);
     }
     ShowFocus();
-    if (key == TableKey::Read && play_.FocusShown()) form_.Accessibility().Read(*play_.Focus());
-    if (!play_.Answer().empty()) form_.Accessibility().Say(play_.Answer());
+    if (key == TableKey::Read && play_.FocusShown()) news.Read(*play_.Focus());
+    news.ReleaseNews(play_.Answer());
     return true;
 }
 

@@ -74,9 +74,10 @@ class PlaceAccessible final : public TableChild {
         return QString::fromStdString(name);
     }
     QRect rect() const override { return OnScreen(ToQRect(PlaceRect(owner_.table(), place_))); }
-    // The stock is clicked to turn a card; the other places hold cards.
+    // The stock is clicked to turn a card; the other places hold cards. A
+    // filler's role is not spoken: a place is read by its name alone.
     QAccessible::Role role() const override {
-        return place_.kind == PlaceKind::Stock ? QAccessible::Button : QAccessible::Grouping;
+        return place_.kind == PlaceKind::Stock ? QAccessible::Button : QAccessible::Client;
     }
     QAccessible::State state() const override {
         QAccessible::State s;
@@ -118,11 +119,35 @@ class PlaceAccessible final : public TableChild {
     Place place_;
 };
 
+// Holds the notification. A notification inside a status bar is spoken
+// without its role, and the screen reader's "read the status bar" command
+// says the last announcement again.
+class StatusAccessible final : public TableChild {
+  public:
+    using TableChild::TableChild;
+
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name ? QStringLiteral("Messages") : QString();
+    }
+    QRect rect() const override { return OnScreen(QRect(0, 0, 1, 1)); }
+    QAccessible::Role role() const override { return QAccessible::StatusBar; }
+    QAccessible::State state() const override { return {}; }
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int i) const override {
+        return i == 0 ? owner_.NewsInterface() : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* iface) const override {
+        return iface == owner_.NewsInterface() ? 0 : -1;
+    }
+};
+
 // Carries the announcements: assistive technology speaks a notification as it
 // is shown, so each new text is shown anew.
 class NewsAccessible final : public TableChild {
   public:
     using TableChild::TableChild;
+
+    QAccessibleInterface* parent() const override { return owner_.StatusInterface(); }
 
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name ? owner_.LastAnnouncement() : QString();
@@ -149,7 +174,7 @@ class SurfaceAccessible final : public QAccessibleWidget {
         TableAccessibility* owner = Owner();
         if (i < 0) return nullptr;
         if (owner && i < kPlaceCount) return owner->PlaceInterface(i);
-        if (owner && i == kPlaceCount) return owner->NewsInterface();
+        if (owner && i == kPlaceCount) return owner->StatusInterface();
         const std::vector<QAccessibleInterface*> widgets = Widgets();
         const size_t w = static_cast<size_t>(i - Extra());
         return w < widgets.size() ? widgets[w] : nullptr;
@@ -224,9 +249,14 @@ class CardAccessible final : public QAccessibleWidget {
     // A card read at a place is that place's child.
     QAccessibleInterface* parent() const override {
         TableAccessibility* owner = TableAccessibility::For(widget()->parentWidget());
+        const int16_t id = Card()->id();
         Place place;
-        if (owner && PlaceReadingCard(owner->table(), Card()->id(), place))
+        if (owner && owner->Departing().card == id) {
+            const int rank = owner->Departing().rank;
+            if (rank != TableAccessibility::kOnTable) return owner->PlaceInterface(rank);
+        } else if (owner && PlaceReadingCard(owner->table(), id, place)) {
             return owner->PlaceInterface(RankOf(place));
+        }
         return QAccessibleWidget::parent();
     }
 
@@ -264,6 +294,7 @@ TableAccessibility::~TableAccessibility() {
         if (place) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(place));
     }
     if (news_) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(news_));
+    if (status_) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(status_));
 }
 
 TableAccessibility* TableAccessibility::For(const QWidget* surface) {
@@ -284,6 +315,14 @@ QAccessibleInterface* TableAccessibility::CardInterface(int16_t id) const {
     return QAccessible::queryAccessibleInterface(cards_[id]);
 }
 
+QAccessibleInterface* TableAccessibility::StatusInterface() {
+    if (!status_) {
+        status_ = new StatusAccessible(*this);
+        QAccessible::registerAccessibleInterface(status_);
+    }
+    return status_;
+}
+
 QAccessibleInterface* TableAccessibility::NewsInterface() {
     if (!news_) {
         news_ = new NewsAccessible(*this);
@@ -293,8 +332,8 @@ QAccessibleInterface* TableAccessibility::NewsInterface() {
 }
 
 bool TableAccessibility::Owns(const QAccessibleInterface* iface) const {
-    return iface &&
-           (iface == news_ || std::find(places_.begin(), places_.end(), iface) != places_.end());
+    return iface && (iface == news_ || iface == status_ ||
+                     std::find(places_.begin(), places_.end(), iface) != places_.end());
 }
 
 void TableAccessibility::TableChanged() {
@@ -310,6 +349,21 @@ void TableAccessibility::TableChanged() {
         std::string name = PlaceName(table_, PlaceAt(i));
         if (tell && name != placeNames_[i]) Tell(PlaceInterface(i), QAccessible::NameChanged);
         placeNames_[i] = std::move(name);
+    }
+    // A card that changed places leaves one parent and joins another: told as
+    // a child removed from the old one (Qt names the parent by asking the
+    // card, so the card answers with its old place meanwhile) and added to
+    // the new one, so that a reader's review never shows stale children.
+    for (int16_t id = 1; id <= kCardCount; ++id) {
+        Place place;
+        const int rank = PlaceReadingCard(table_, id, place) ? RankOf(place) : kOnTable;
+        if (tell && rank != parentRank_[id]) {
+            leaving_ = {id, parentRank_[id]};
+            Tell(CardInterface(id), QAccessible::ObjectDestroyed);
+            leaving_ = {};
+            Tell(CardInterface(id), QAccessible::ObjectCreated);
+        }
+        parentRank_[id] = rank;
     }
     const bool stockShown = surface_.MazzoShown();
     if (tell && stockShown != stockShown_) {
@@ -333,7 +387,23 @@ void TableAccessibility::TableChanged() {
     if (!said.empty()) Announce(said);
 }
 
+void TableAccessibility::HoldNews() {
+    holding_ = true;
+    heldNews_.clear();
+}
+
+void TableAccessibility::ReleaseNews(const std::string& answer) {
+    holding_ = false;
+    const std::string text = answer.empty() ? heldNews_ : answer;
+    heldNews_.clear();
+    if (!text.empty() && QAccessible::isActive()) Announce(text);
+}
+
 void TableAccessibility::Announce(const std::string& text) {
+    if (holding_) {
+        heldNews_ += (heldNews_.empty() ? "" : ". ") + text;
+        return;
+    }
     announcement_ = QString::fromStdString(text);
     QAccessibleInterface* news = NewsInterface();
     Tell(news, QAccessible::NameChanged);

@@ -2,8 +2,9 @@
 // The table as assistive technology sees it. The places are painted, not
 // widgets, so the table surface gets an accessible object of its own with one
 // child per place (the seven columns, the four foundations, the stock pile,
-// the stock) and a notification that carries what each handler did; the card
-// widgets stay accessible objects, named only while a player could read them.
+// the stock) and a status bar whose notification carries what each handler
+// did; the card widgets stay accessible objects, named only while a player
+// could read them.
 // Everything is computed from the table on demand, and nothing at all is done
 // while no assistive technology is listening.
 
@@ -49,6 +50,12 @@ class TableAccessibility final : public QObject {
     void Read(Place place);
     // Says what a key has to say.
     void Say(const std::string& text);
+    // While one key is handled, what the table would say is held back; at
+    // its end one announcement goes out: the key's own answer when it has
+    // one (a refused drop's reason says more than "goes back"), else what
+    // the table said.
+    void HoldNews();
+    void ReleaseNews(const std::string& answer);
 
     // The owner of a table surface, or null.
     static TableAccessibility* For(const QWidget* surface);
@@ -59,8 +66,17 @@ class TableAccessibility final : public QObject {
     // The card the keys carry, 0 when none.
     int16_t HeldByKeys() const;
     const QString& LastAnnouncement() const { return announcement_; }
+    // The parent of a card: a place's rank, or the table itself.
+    static constexpr int kOnTable = -1;
+    // The card being told to have left a place, and that place.
+    struct Departure {
+        int16_t card = 0;
+        int rank = kOnTable;
+    };
+    const Departure& Departing() const { return leaving_; }
     // Accessible children of the surface, registered when first asked for.
     QAccessibleInterface* PlaceInterface(int i);
+    QAccessibleInterface* StatusInterface();
     QAccessibleInterface* NewsInterface();
     QAccessibleInterface* CardInterface(int16_t id) const;
     bool Owns(const QAccessibleInterface* iface) const;
@@ -74,13 +90,18 @@ class TableAccessibility final : public QObject {
     const KeyboardPlay* keys_ = nullptr;
     QString announcement_;
     std::array<QAccessibleInterface*, kPlaceCount> places_{};
+    QAccessibleInterface* status_ = nullptr;
     QAccessibleInterface* news_ = nullptr;
     // What assistive technology was last told, while it listens.
     bool listening_ = false;
     std::array<std::string, kPlaceCount> placeNames_;
     std::array<bool, 41> cardShown_{};
     bool stockShown_ = false;
+    std::array<int, 41> parentRank_{};
+    Departure leaving_;
     TableSnapshot snapshot_;
+    bool holding_ = false;
+    std::string heldNews_;
     int16_t carried_ = 0;
 };
 
