@@ -47,9 +47,11 @@ void AccessibleTree::everyChildOfTheTableLeadsBackToIt() {
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(f.Surface());
     QVERIFY(table);
     QCOMPARE(table->text(QAccessible::Name), QStringLiteral("Table"));
-    // 13 places and the notification first; every card once, below a place or the table.
+    // 13 places and the status bar with the notification first; every card
+    // once, below a place or the table.
     QCOMPARE(CheckBelow(table), kCardCount);
-    QCOMPARE(table->child(13)->role(), QAccessible::Notification);
+    QCOMPARE(table->child(13)->role(), QAccessible::StatusBar);
+    QCOMPARE(table->child(13)->child(0)->role(), QAccessible::Notification);
     QCOMPARE(table->child(12)->role(), QAccessible::Button);
     // A column's children are its cards from the top edge down, as the screen shows them.
     QAccessibleInterface* column1 = table->child(0);

@@ -24,6 +24,14 @@ def card_name(card):
     return "%d of %s" % (value_of(card), SUITS[(card - 1) // 10])
 
 
+def fits(card, column):
+    """Whether the rules let `card` go on `column` (a list of card ids)."""
+    if not column:
+        return True
+    top = column[-1]
+    return value_of(top) == value_of(card) + 1 and (top <= 20) != (card <= 20)
+
+
 class Buses:
     """A private session bus with the accessibility bus started on it."""
 
@@ -85,8 +93,9 @@ class AccessibleTest(GameTestCase):
 
     def record(self, event):
         try:
+            child = event.any_data.name if "children-changed" in event.type else None
             self.events.append((event.type, event.source.getRoleName(), event.source.name,
-                                event.detail1))
+                                event.detail1, child))
         except Exception:  # the source may be gone already
             pass
 
@@ -140,7 +149,7 @@ class AccessibleTest(GameTestCase):
 
     def places(self, table):
         return {o.name.split(",")[0]: o for o in self.children(table)
-                if o.getRoleName() in ("panel", "push button")}
+                if o.getRoleName() in ("filler", "push button") and o.name}
 
     # -- tests -----------------------------------------------------------------
 
@@ -196,7 +205,7 @@ class AccessibleTest(GameTestCase):
         game.start_dealt()
         table = self.table_of(game)
         self.listen("object:property-change:accessible-name", "object:state-changed:showing",
-                    "object:state-changed:focused", "focus:")
+                    "object:state-changed:focused", "focus:", "object:children-changed")
         self.pump(0.5)  # the game learns that someone listens
         for n in range(1, 4):
             self.events.clear()
@@ -216,6 +225,13 @@ class AccessibleTest(GameTestCase):
                           if c != before.foundations()[s]][0]
             news = [e[2] for e in self.events if e[1] == "notification"]
             self.assertTrue(news[-1].startswith("Turned %s" % card_name(turned)), news)
+            # The turned card leaves the table's own children for its place's,
+            # so that a review of the tree never shows it twice or nowhere.
+            self.assertTrue(self.wait_event(
+                lambda e: e[0] == "object:children-changed:add" and e[1] == "filler"
+                and e[4] == card_name(turned)), self.events)
+            self.assertIn(("object:children-changed:remove", "panel", "Table"),
+                          [e[:3] for e in self.events if e[4] == card_name(turned)])
             self.assertEqual(self.places(table)["Stock"].name, "Stock, %d cards left" % (12 - n))
             time.sleep(HUMAN_CLICK_GAP_S)
         print("AT-SPI events after a stock click: %s" % sorted({e[:2] for e in self.events}),
@@ -252,6 +268,21 @@ class AccessibleTest(GameTestCase):
         game.key("Left")
         self.assertTrue(self.wait_event(focused(r"(Column [1-7]|\w+ foundation), .*")),
                         self.events)
+        # A drop refused says its reason, once, and not also "goes back".
+        self.listen("object:state-changed:showing")
+        columns = game.settle().columns()
+        src, dst = next((a, b) for a in columns for b in columns if a != b and columns[a]
+                        and not fits(columns[a][-1], columns[b]))
+        game.key(str(src), "space", str(dst))
+        self.pump(0.5)
+        self.events.clear()
+        game.key("space")
+        self.assertTrue(self.wait_event(
+            lambda e: e[1] == "notification" and "cannot go" in e[2]), self.events)
+        self.pump(0.5)
+        news = {e[2] for e in self.events
+                if e[0] == "object:state-changed:showing" and e[1] == "notification"}
+        self.assertEqual(len(news), 1, news)
         # The rules opened from the keyboard are a named text that takes the
         # focus; Escape puts them away and the table has the keys again.
         self.events.clear()
