@@ -156,6 +156,8 @@ bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
     }
     TableAccessibility& news = form_.Accessibility();
     news.HoldNews();
+    const std::optional<Place> before = play_.FocusShown() ? play_.Focus() : std::nullopt;
+    const bool onPlace = play_.FocusedCard() == 0;
     if (jump) {
         play_.JumpTo(*jump);
     } else {
@@ -163,6 +165,9 @@ bool TableKeyboard::TableKeyPressed(QKeyEvent* e) {
     }
     ShowFocus();
     if (key == TableKey::Read && play_.FocusShown()) news.Read(*play_.Focus());
+    // A direct key to the place that has the focus reads it again: a screen
+    // reader does not speak a focus that stayed where it was.
+    if (jump && before && onPlace && play_.Focus() == before) news.SayFocus();
     news.ReleaseNews(play_.Answer());
     return true;
 }

@@ -414,6 +414,11 @@ void TableAccessibility::Read(Place place) {
     Say(PlaceReading(table_, place));
 }
 
+void TableAccessibility::SayFocus() {
+    if (const std::optional<Place> place = focus())
+        Say(PlaceInterface(RankOf(*place))->text(QAccessible::Name).toStdString());
+}
+
 void TableAccessibility::Say(const std::string& text) {
     if (QAccessible::isActive()) Announce(text);
 }

@@ -50,6 +50,8 @@ class TableAccessibility final : public QObject {
     void Read(Place place);
     // Says what a key has to say.
     void Say(const std::string& text);
+    // Says the name of the place that has the focus.
+    void SayFocus();
     // While one key is handled, what the table would say is held back; at
     // its end one announcement goes out: the key's own answer when it has
     // one (a refused drop's reason says more than "goes back"), else what
