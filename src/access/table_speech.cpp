@@ -160,7 +160,9 @@ std::string WhyNotOnColumn(const Table& t, int16_t card, int16_t col) {
     const std::string on = cannot + CardName(TopCard(t, {PlaceKind::Column, col})) + ": ";
     if (valueOf(card) == 10) return on + "a 10 goes only on an empty column";
     const char* other = isShortSuit(card) ? "Bastoni or Spade" : "Denari or Coppe";
-    return on + "it needs a " + std::to_string(valueOf(card) + 1) + " of " + other;
+    const int16_t needed = valueOf(card) + 1;
+    return on + (needed == 8 ? "it needs an " : "it needs a ") + std::to_string(needed) + " of " +
+           other;
 }
 
 std::string PlaceReading(const Table& t, Place place) {

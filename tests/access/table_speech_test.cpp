@@ -101,6 +101,7 @@ TEST(Speech, ARefusedMoveSaysWhy) {
         {40, 1, "10 of Spade cannot go on 2 of Denari: a 10 goes only on an empty column"},
         {2, 5, "2 of Denari cannot go on 4 of Spade: it needs a 3 of Bastoni or Spade"},
         {24, 2, "4 of Bastoni cannot go on 10 of Spade: it needs a 5 of Denari or Coppe"},
+        {27, 5, "7 of Bastoni cannot go on 4 of Spade: it needs an 8 of Denari or Coppe"},
         {2, 6, ""},
         {13, 0, ""},
         {14, 0, "4 of Coppe cannot go up: the Coppe foundation holds 2"},

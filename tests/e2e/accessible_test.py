@@ -280,9 +280,9 @@ class AccessibleTest(GameTestCase):
         self.assertTrue(self.wait_event(
             lambda e: e[1] == "notification" and "cannot go" in e[2]), self.events)
         self.pump(0.5)
-        news = {e[2] for e in self.events
-                if e[0] == "object:state-changed:showing" and e[1] == "notification"}
-        self.assertEqual(len(news), 1, news)
+        shown = [e for e in self.events
+                 if e[0] == "object:state-changed:showing" and e[1] == "notification"]
+        self.assertEqual(len(shown), 1, shown)
         # The rules opened from the keyboard are a named text that takes the
         # focus; Escape puts them away and the table has the keys again.
         self.events.clear()
