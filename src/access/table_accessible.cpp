@@ -358,9 +358,9 @@ void TableAccessibility::TableChanged() {
         Place place;
         const int rank = PlaceReadingCard(table_, id, place) ? RankOf(place) : kOnTable;
         if (tell && rank != parentRank_[id]) {
-            leaving_ = {id, parentRank_[id]};
+            departing_ = {id, parentRank_[id]};
             Tell(CardInterface(id), QAccessible::ObjectDestroyed);
-            leaving_ = {};
+            departing_ = {};
             Tell(CardInterface(id), QAccessible::ObjectCreated);
         }
         parentRank_[id] = rank;

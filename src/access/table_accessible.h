@@ -75,7 +75,7 @@ class TableAccessibility final : public QObject {
         int16_t card = 0;
         int rank = kOnTable;
     };
-    const Departure& Departing() const { return leaving_; }
+    const Departure& Departing() const { return departing_; }
     // Accessible children of the surface, registered when first asked for.
     QAccessibleInterface* PlaceInterface(int i);
     QAccessibleInterface* StatusInterface();
@@ -100,7 +100,7 @@ class TableAccessibility final : public QObject {
     std::array<bool, 41> cardShown_{};
     bool stockShown_ = false;
     std::array<int, 41> parentRank_{};
-    Departure leaving_;
+    Departure departing_;
     TableSnapshot snapshot_;
     bool holding_ = false;
     std::string heldNews_;
