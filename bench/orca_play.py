@@ -2,9 +2,11 @@
 """A deal played and won from the keyboard alone with Orca listening, on a
 private Xvfb with a window manager, session bus, accessibility bus, PulseAudio
 null sink and speech-dispatcher; what Orca speaks is read from its debug log.
-A manual tool, not a test: it takes several minutes.
+A manual tool, not a test: it takes 10 to 30 minutes, and on a hard deal its
+search may not find the win in that time (H tends to shuttle a card between
+two places, and the search around it is blind).
 
-    bench/orca_play.py [--game build/default/src/app/tarvo] [--out play.txt]
+    bench/orca_play.py [--game build/default/src/app/tarvo] [--out play.txt] [--minutes 30]
 
 Shift+F2 deals a deal the solver can win. The moves come from H where the hint
 leads somewhere new; otherwise from the places' accessible names and children
@@ -20,6 +22,7 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -272,7 +275,8 @@ def interludes(p, table, moves, done):
         p.key("ctrl+y")
 
 
-def play(p):
+def play(p, minutes):
+    end = time.time() + 60 * minutes
     p.key("Tab")
     p.key("shift+F2", max_s=15, expect="New game")
     p.key("F1", quiet_s=1.0)
@@ -282,6 +286,9 @@ def play(p):
     last = None
     hint = p.key("h", max_s=20, expect="")
     while "you have won" not in hint and "game is won" not in hint:
+        if time.time() > end:
+            p.note("?? not won in %d minutes" % minutes)
+            return moves
         interludes(p, table, moves, done)
         here = table.key()
         for move in table.moves(table.hinted(hint), last):
@@ -321,14 +328,18 @@ def main():
     parser.add_argument("--game", default=os.path.join(ROOT, "build/default/src/app/tarvo"))
     parser.add_argument("--out", default="orca-play.txt")
     parser.add_argument("--keep-log", action="store_true", help="keep Orca's debug log")
+    parser.add_argument("--minutes", type=int, default=30,
+                        help="give up after this long (the search can wander on a hard deal)")
     args = parser.parse_args()
+    # Ended from outside, the session still goes down with us.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     session = Session()
     os.environ.update(session.env)  # the accessibility client finds the buses here
     try:
         with open(args.out, "w") as transcript:
             player = Player(session, args.game, transcript)
             try:
-                player.note("moves %d" % play(player))
+                player.note("moves %d" % play(player, args.minutes))
             finally:
                 player.game.terminate()
                 player.game.wait(10)
