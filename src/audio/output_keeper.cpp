@@ -120,6 +120,11 @@ OutputKeeper::Ms OutputKeeper::step(Ms now) {
         lostServer_ = true;
     }
     if (!playing[0] && !playing[1]) lostServer_ = false;
+    // A real server would play out a long period of music the player asked to stop.
+    if ((jobs & kHaltMusic) != 0 && !playing[0] && !shared_ &&
+        at(Sound::kMusic).output == Output::kReal) {
+        closeStream(at(Sound::kMusic));
+    }
     const bool retry = lostServer_ && now - probedAt_ >= kLostRetry;
     for (Sound sound : kSounds) {
         Stream& stream = at(sound);
