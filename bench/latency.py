@@ -259,12 +259,15 @@ def main():
     parser.add_argument("--commands", type=int, default=6,
                         help="\"Music\" off and on, per round (0: none)")
     parser.add_argument("--server", choices=sorted(SERVERS), default="pulseaudio")
+    parser.add_argument("--graph-rate", type=int,
+                        help="PipeWire: run the graph at this rate (default: PipeWire's own, 48000)")
     parser.add_argument("--build-dir", default=os.path.join(ROOT, "build/default"))
     args = parser.parse_args()
     binary = os.path.join(args.build_dir, "src/app/tarvo")
     template = read_template(os.path.join(os.path.dirname(binary), "carta.wav"))
 
-    server = SERVERS[args.server]().start()
+    server = (SERVERS[args.server](args.graph_rate) if args.graph_rate
+              else SERVERS[args.server]()).start()
     xvfb = Xvfb()
     monitor = server.monitor()
     releases = Releases(xvfb.display)
@@ -308,8 +311,9 @@ def main():
         server.stop()
 
     load = os.getloadavg()[0]
-    print("%s, load average %.1f, card rustle from the release to the %s null sink "
-          "(min  median  max)" % (time.strftime("%Y-%m-%d"), load, args.server))
+    print("%s, load average %.1f, card rustle from the release to the %s null sink%s "
+          "(min  median  max)" % (time.strftime("%Y-%m-%d"), load, args.server,
+                                  ", graph at %d Hz" % args.graph_rate if args.graph_rate else ""))
     for name, delays in rustles:
         print("  %-22s %s" % (name, summary(delays)))
     print("  the server's stream latency with the music playing: " + (stated or "no stream"))

@@ -187,6 +187,14 @@ TEST_F(Keeper, EachSoundHasAStreamOfItsOwn) {
     advance(Ms(5));
     EXPECT_EQ(keeper_.output(kMusic), Output::kReal);
     EXPECT_GE(engine_.music().Position(), pausedAt);
+    // The victory tune's Stop, Open and Play come together: a fresh stream.
+    const int opens = server_->opens;
+    for (const char* command : {"Stop", "Close", "Open", "Play"})
+        engine_.music().Command(command);
+    jobsAsked_ = true;
+    advance(Ms(5));
+    EXPECT_EQ(keeper_.output(kMusic), Output::kReal);
+    EXPECT_EQ(server_->opens, opens + 1);
 
     engine_.music().Command("Stop");
     stopPlaying();
