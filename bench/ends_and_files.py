@@ -119,16 +119,16 @@ def midi_flood(path, status, data2, length_ticks, division, events=1_000_000):
         f.write(b"MTrk" + struct.pack(">I", len(track)) + track)
 
 
-def files(xvfb, binary, runs, through):
+def files(xvfb, binary, runs, through, matching=""):
     server = SERVERS[through]().start() if through in SERVERS else None
     try:
-        return files_to(xvfb, binary, runs, server)
+        return files_to(xvfb, binary, runs, server, matching)
     finally:
         if server:
             server.stop()
 
 
-def files_to(xvfb, binary, runs, server):
+def files_to(xvfb, binary, runs, server, matching):
     work = tempfile.mkdtemp(prefix="tarvo-files-")
     soundfont = None
     for folder in ("/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"):
@@ -173,7 +173,7 @@ def files_to(xvfb, binary, runs, server):
     ]
     rows = []
     try:
-        for label, place, source in cases:
+        for label, place, source in (c for c in cases if matching in c[0]):
             figures = {"mapped ms": [], "CPU s / 10 s": [], "RSS MB": [], "EXIT ms": []}
             if server:
                 figures["server CPU s / 10 s"] = []
@@ -250,6 +250,8 @@ def main():
     parser.add_argument("--only", choices=("ends", "files"))
     parser.add_argument("--files-through", choices=["dummy"] + sorted(SERVERS), default="dummy",
                         help="where the game plays while a file is hostile")
+    parser.add_argument("--files-matching", default="",
+                        help="only the hostile files whose label holds this text")
     args = parser.parse_args()
     binary = os.path.join(args.build_dir, "src/app/tarvo")
     resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
@@ -270,7 +272,7 @@ def main():
                                                 max(figures),
                                                 "met" if max(figures) <= limit else "MISSED"))
         if args.only in (None, "files"):
-            rows = files(xvfb, binary, args.runs, args.files_through)
+            rows = files(xvfb, binary, args.runs, args.files_through, args.files_matching)
             print()
             print("Hostile files, playing through " + args.files_through)
             print("| file | " + " | ".join(rows[0][1]) + " |")

@@ -24,10 +24,11 @@ constexpr int64_t kSynthBlockFrames = 64;
 constexpr int kSustainPedal = 64;
 constexpr int kSostenutoPedal = 66;
 constexpr int kResetControllers = 121;
-// Events sent to the synth per rendered frame at most: a tune of ours sends a
-// few hundred a second; a damaged one with a million events at one moment
-// loses the rest of them instead of holding the sound for seconds.
-constexpr int64_t kFramesPerEvent = 4;
+// Events sent to the synth per rendered frame at most (2,756 a second): a
+// tune of ours sends a few hundred a second; a damaged one with a million
+// events at one moment loses the rest of them instead of holding the sound
+// for seconds, and a flood that loops costs a few per cent of a core.
+constexpr int64_t kFramesPerEvent = 16;
 // A settings resend (a seek, a loop) sends one value per channel and kind.
 constexpr size_t kSettingKinds = 16 * (128 + 4);
 constexpr int kDrumChannel = 9;
