@@ -116,6 +116,13 @@ class Releases:
         """X event time (ms) of the next press of Return: a menu command's moment."""
         return self.next_event(self.XI_RAW_KEY_PRESS, self.RETURN_KEYCODE, timeout)
 
+    def drain(self):
+        """Forgets the events so far, such as the Return of an earlier command."""
+        event = (ctypes.c_long * 24)()
+        self.x.XSync(self.dpy, 0)
+        while self.x.XPending(self.dpy):
+            self.x.XNextEvent(self.dpy, ctypes.addressof(event))
+
     def next_event(self, kind, wanted, timeout):
         end = time.monotonic() + timeout
         event = (ctypes.c_long * 24)()
@@ -224,6 +231,7 @@ def music_commands(game, releases, monitor, rounds, rest):
     off, on = [], []
     for _ in range(rounds):
         for heard, delays in ((False, off), (True, on)):
+            releases.drain()
             game.key("alt+o", "Down", "Return")
             commanded = monotonic_of_x_time(releases.next_return())
             delays.append(change_delay_ms(monitor, commanded, heard))
