@@ -469,8 +469,14 @@ def targets(results):
 
     checks = []
     for (name, audio), tarvo in results.items():
+        if name != Tarvo.name:
+            continue
+        if med(tarvo, "server_idle_music_cpu") is not None:
+            checks.append(("music at most 0.2 CPU s per 10 s, game and server, " + audio,
+                           med(tarvo, "idle_music_cpu") + med(tarvo, "server_idle_music_cpu"),
+                           0.2, "%.2f s"))
         bare = results.get((BareQt.name, audio))
-        if name != Tarvo.name or not bare:
+        if not bare:
             continue
         checks.append(("mapped within 10 ms of the bare window, " + audio,
                        med(tarvo, "map_ms") - med(bare, "map_ms"), 10, "%+.0f ms"))
@@ -481,10 +487,6 @@ def targets(results):
              med(tarvo, "rss_mb") - med(bare, "rss_mb"), 25, "%+.1f MB"),
             ("idle with the music off at 0.00 CPU s", med(tarvo, "idle_cpu"), 0.005, "%.3f s"),
         ]
-        if med(tarvo, "server_idle_music_cpu") is not None:
-            checks.append(("music at most 0.2 CPU s per 10 s, game and server, " + audio,
-                           med(tarvo, "idle_music_cpu") + med(tarvo, "server_idle_music_cpu"),
-                           0.2, "%.2f s"))
         checks += [
             ("title pause under 0.05 CPU s", med(tarvo, "pause_cpu"), 0.05, "%.3f s"),
             ("20 drags at most twice the bare window",

@@ -24,10 +24,13 @@ constexpr int64_t kSynthBlockFrames = 64;
 constexpr int kSustainPedal = 64;
 constexpr int kSostenutoPedal = 66;
 constexpr int kResetControllers = 121;
-// Events sent to the synth per rendered frame at most: a tune of ours sends a
-// few hundred a second; a damaged one with a million events at one moment
-// loses the rest of them instead of holding the sound for seconds.
-constexpr int64_t kFramesPerEvent = 4;
+// Events sent to the synth: one per this many rendered frames on average
+// (2,756 a second), and at most kBurstEvents at once. A tune of ours sends a
+// few hundred a second, and a hundred or so at its top; a damaged one with a
+// million events at one moment loses the rest of them instead of holding
+// the sound for seconds, and a flood that loops costs a few per cent of a core.
+constexpr int64_t kFramesPerEvent = 16;
+constexpr int64_t kBurstEvents = 1024;
 // A settings resend (a seek, a loop) sends one value per channel and kind.
 constexpr size_t kSettingKinds = 16 * (128 + 4);
 constexpr int kDrumChannel = 9;
@@ -318,7 +321,11 @@ void MusicDevice::renderFrames(float* mix, int frames, int64_t frame, bool playi
         return;
     }
     quietFrames_ = 0;
-    int64_t budget = std::max<int64_t>(1, frames / kFramesPerEvent);
+    // The budget carries over from call to call: the top of a tune, reached
+    // in the few frames left at its end, gets the events saved up before.
+    eventCredit_ = std::min(eventCredit_ + frames, kBurstEvents * kFramesPerEvent);
+    int64_t budget = eventCredit_ / kFramesPerEvent;
+    eventCredit_ -= budget * kFramesPerEvent;
     int done = 0;
     while (done < frames) {
         const int64_t now = frame + done;
@@ -340,6 +347,7 @@ void MusicDevice::renderFrames(float* mix, int frames, int64_t frame, bool playi
         synthesize(mix + 2 * done, n);
         done += n;
     }
+    eventCredit_ += budget * kFramesPerEvent;
 }
 
 void MusicDevice::synthesize(float* mix, int frames) {

@@ -70,6 +70,7 @@ class MusicDevice final : public SoundDevice {
     std::vector<TimedEvent> events_;
     size_t next_ = 0;             // first event not yet sent
     int64_t quietFrames_ = 0;     // frames rendered with no voice sounding
+    int64_t eventCredit_ = 0;     // frames' worth of events not yet sent
     std::vector<float> scratch_;  // synth output before it is mixed in
 };
 

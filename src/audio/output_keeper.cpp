@@ -120,6 +120,13 @@ OutputKeeper::Ms OutputKeeper::step(Ms now) {
         lostServer_ = true;
     }
     if (!playing[0] && !playing[1]) lostServer_ = false;
+    // A real server would play out the long period of music queued before a
+    // pause or a stop; a play that follows at once gets a fresh stream.
+    bool fresh = false;
+    if ((jobs & kHaltMusic) != 0 && !shared_ && at(Sound::kMusic).output == Output::kReal) {
+        closeStream(at(Sound::kMusic));
+        fresh = playing[0];
+    }
     const bool retry = lostServer_ && now - probedAt_ >= kLostRetry;
     for (Sound sound : kSounds) {
         Stream& stream = at(sound);
@@ -129,7 +136,8 @@ OutputKeeper::Ms OutputKeeper::step(Ms now) {
             closeStream(stream);
         }
         wanted[i] = stream.output != Output::kReal &&
-                    ((jobs & wantOf(sound)) != 0 || (retry && playing[i]));
+                    ((jobs & wantOf(sound)) != 0 || (retry && playing[i]) ||
+                     (fresh && sound == Sound::kMusic));
     }
     if (wanted[0] || wanted[1]) openOutputs(now, wanted);
 

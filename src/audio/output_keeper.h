@@ -40,6 +40,7 @@ class OutputKeeper {
         kWantCard = 1u << 2,   // the card sound is, or soon will be
         kLost = 1u << 3,       // a stream's server went away
         kQuit = 1u << 4,       // close everything and end
+        kHaltMusic = 1u << 5,  // the music was paused or stopped: silence it now
     };
     // What plays a sound now.
     enum class Output { kClosed, kDummy, kReal };
@@ -54,10 +55,12 @@ class OutputKeeper {
     static constexpr Ms kWatchdog{1000};
     static constexpr Ms kNever = Ms::max();
     // Frames a period on a real output. The card sound's is short: a rustle is
-    // mixed in at the next period, 5.8 ms. The music's is long: each period
-    // wakes the sound server, and a command to the music is heard within two.
+    // mixed in at the next period, 5.8 ms. The music's is long, 186 ms: each
+    // period wakes the sound server. What it queues ahead is never waited
+    // for: a pause or stop closes the stream at once, and a play opens a
+    // fresh one.
     static constexpr int kCardPeriodFrames = 256;
-    static constexpr int kMusicPeriodFrames = 4096;
+    static constexpr int kMusicPeriodFrames = 8192;
     // The card sound's short period keeps the sound server busy: its stream
     // closes after this much quiet (or the music's quiet spell if shorter).
     // A press opens it again before the release.

@@ -153,6 +153,7 @@ void SoundDevice::play() {
 }
 
 void SoundDevice::endPlay(int notifyCode) {
+    if (notifyCode == kNotifyAborted && onHalt) onHalt();
     playing_ = false;
     halt();
     postDone(notifyCode);

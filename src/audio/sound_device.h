@@ -31,6 +31,9 @@ class SoundDevice : public MciDevice {
     // Called on the window's thread, inside the command, for every "Play" on
     // an open device, playing or not: the output may have to be opened again.
     std::function<void()> onPlay;
+    // Called inside a pause, stop or close that ends a play: what the output
+    // has queued ahead of the player need not be heard.
+    std::function<void()> onHalt;
 
     // Adds this device's sound for the next `frames` stereo frames to `mix`
     // (interleaved left/right). Audio thread, with the lock held.

@@ -30,6 +30,7 @@ struct SoundSystem::Core {
         // Called inside the command: only a note for the sound thread.
         engine.music().onPlay = [this] { keeper.ask(OutputKeeper::kWantMusic); };
         engine.wave().onPlay = [this] { keeper.ask(OutputKeeper::kWantCard); };
+        engine.music().onHalt = [this] { keeper.ask(OutputKeeper::kHaltMusic); };
     }
 
     void run() {

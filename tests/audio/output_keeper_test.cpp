@@ -80,6 +80,7 @@ class Keeper : public ::testing::Test {
               [this] { return now_; }, kIdle) {
         engine_.wave().onPlay = [this] { keeper_.ask(OutputKeeper::kWantCard); };
         engine_.music().onPlay = [this] { keeper_.ask(OutputKeeper::kWantMusic); };
+        engine_.music().onHalt = [this] { keeper_.ask(OutputKeeper::kHaltMusic); };
         // Ten seconds of near silence: it plays for as long as the test pulls.
         test::writeWav(dir_.file("long.wav"), std::vector<int16_t>(10 * test::kRate, 1),
                        test::kRate, 1);
@@ -173,11 +174,31 @@ TEST_F(Keeper, EachSoundHasAStreamOfItsOwn) {
     advance(Ms(5));
     EXPECT_EQ(keeper_.output(kCard), Output::kReal);
 
+    // The long period queued ahead is not played out after a pause, and a
+    // play opens a fresh stream; the tune goes on from where it was.
     engine_.music().Command("pause");
+    const int32_t pausedAt = engine_.music().Position();
+    jobsAsked_ = true;
+    advance(Ms(5));
+    EXPECT_EQ(keeper_.output(kMusic), Output::kClosed);
+    EXPECT_EQ(keeper_.output(kCard), Output::kReal);
+    engine_.music().Command("play");
+    jobsAsked_ = true;
+    advance(Ms(5));
+    EXPECT_EQ(keeper_.output(kMusic), Output::kReal);
+    EXPECT_GE(engine_.music().Position(), pausedAt);
+    // The victory tune's Stop, Open and Play come together: a fresh stream.
+    const int opens = server_->opens;
+    for (const char* command : {"Stop", "Close", "Open", "Play"})
+        engine_.music().Command(command);
+    jobsAsked_ = true;
+    advance(Ms(5));
+    EXPECT_EQ(keeper_.output(kMusic), Output::kReal);
+    EXPECT_EQ(server_->opens, opens + 1);
+
+    engine_.music().Command("Stop");
     stopPlaying();
-    advance(kIdle - Ms(100));
-    EXPECT_EQ(keeper_.output(kMusic), Output::kReal) << "the music's tail was cut";
-    advance(Ms(200));
+    advance(kCardQuiet + Ms(100));
     EXPECT_EQ(keeper_.output(kMusic), Output::kClosed);
     EXPECT_EQ(keeper_.output(kCard), Output::kClosed);
 }

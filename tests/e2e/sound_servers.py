@@ -174,8 +174,11 @@ class PipeWire(SoundServer):
     name = "pipewire"
     programs = ("pipewire", "wireplumber", "pipewire-pulse", "dbus-daemon")
 
-    def __init__(self):
+    def __init__(self, graph_rate=None):
+        """graph_rate: the rate the graph runs at; PipeWire's own default (48 kHz,
+        as on most desktops) if None."""
         super().__init__()
+        self.graph_rate = graph_rate
         self.socket = os.path.join(self.runtime, "pulse", "native")
 
     def client_env(self):
@@ -215,6 +218,8 @@ class PipeWire(SoundServer):
         folder = os.path.join(self.dir, "config", "pipewire", "pipewire.conf.d")
         os.makedirs(folder, exist_ok=True)
         with open(os.path.join(folder, "tarvo-null-sink.conf"), "w") as conf:
+            if self.graph_rate:
+                conf.write("context.properties = { default.clock.rate = %d }\n" % self.graph_rate)
             conf.write("""context.objects = [
     { factory = adapter
       args = {
