@@ -262,5 +262,34 @@ class AccessibleTest(GameTestCase):
         self.assertTrue(self.wait_event(focused(r"(Column [1-7]|\w+ foundation|Stock.*), .*")),
                         self.events)
 
+    def test_each_undo_is_announced_once(self):
+        game = self.start_accessible_game()
+        game.start_dealt()
+        self.table_of(game)
+        self.listen("object:state-changed:showing")
+        self.pump(0.5)
+
+        def news():
+            return [e[2] for e in self.events if e[1] == "notification"]
+
+        # Three moves as the hint tells them, so that column moves come too.
+        for _ in range(3):
+            self.events.clear()
+            game.key("h")
+            self.assertTrue(self.wait_event(
+                lambda e: e[1] == "notification" and re.match("Move |Turn ", e[2])), self.events)
+            column = re.search(r", column (\d)", news()[-1])
+            game.key(*(["space", column.group(1), "space"] if column else ["Return"]))
+            self.pump(0.3)
+        for n in range(1, 4):
+            self.events.clear()
+            game.key("ctrl+z")
+            self.assertTrue(self.wait_event(
+                lambda e: e[1] == "notification" and e[2].startswith("Undone: ")), self.events)
+            self.pump(0.5)
+            self.assertEqual(len(news()), 1, "Ctrl+Z number %d: %s" % (n, news()))
+        game.close_button()
+        self.assertEqual(game.wait_exit(), 0, game.stderr_text())
+
 if __name__ == "__main__":
     main()
