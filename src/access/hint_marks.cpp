@@ -4,15 +4,13 @@
 #include <QPainter>
 
 #include "access/focus_ring.h"
-#include "model/card.h"
 
 namespace tarvo {
 
 namespace {
 
-// The sign spans the columns (their right edge is 454), with a margin.
+// The sign spans the table, with a margin: one line for most of what it says.
 constexpr int kSignMarginPx = 8;
-constexpr int kSignWidthPx = static_cast<int>(kLastColumnLeftPx + kCardWidthPx) - 2 * kSignMarginPx;
 // Text inside the ring's bands.
 constexpr int kSignPaddingPx = kFocusRingPx + 6;
 
@@ -28,12 +26,12 @@ HintSign::HintSign(QWidget* table) : QWidget(table) {
 
 void HintSign::Show(const QString& text, const QRect& keepClear) {
     text_ = text;
-    const int textWidth = kSignWidthPx - 2 * kSignPaddingPx;
-    const QRect bounds =
-        fontMetrics().boundingRect(QRect(0, 0, textWidth, 10000), Qt::TextWordWrap, text_);
-    const int height = bounds.height() + 2 * kSignPaddingPx;
     const QRect table = parentWidget()->rect();
-    QRect r(kSignMarginPx, table.height() - height - kSignMarginPx, kSignWidthPx, height);
+    const int width = table.width() - 2 * kSignMarginPx;
+    const QRect bounds = fontMetrics().boundingRect(
+        QRect(0, 0, width - 2 * kSignPaddingPx, table.height()), Qt::TextWordWrap, text_);
+    const int height = bounds.height() + 2 * kSignPaddingPx;
+    QRect r(kSignMarginPx, table.height() - height - kSignMarginPx, width, height);
     if (r.intersects(keepClear)) r.moveTop(kSignMarginPx);
     setGeometry(r);
     show();
