@@ -63,7 +63,9 @@ void Form1::WinnableDealFound(std::optional<solver::Deck> deck) {
     // Not during the title pause, nor after the window was closed.
     if (unloaded_ || !Nuova->isEnabled()) return;
     if (!deck) {
-        accessibility_->Say("No deal that can be won was found");
+        const std::string said = "No deal that can be won was found";
+        Marks().Show({}, QString::fromStdString(said), {});
+        accessibility_->Say(said);
         return;
     }
     // Dealt as "shuffle cards" deals, from a source that draws this deck.
@@ -94,8 +96,12 @@ void Form1::HintFound(uint64_t generation, const solver::Hint& hint) {
     ShowHint(hint);
 }
 
-void Form1::ShowHint(const solver::Hint& hint) {
+HintMarks& Form1::Marks() {
     if (!hintMarks_) hintMarks_ = new HintMarks(this, surface_);
+    return *hintMarks_;
+}
+
+void Form1::ShowHint(const solver::Hint& hint) {
     const std::string said = HintAnnouncement(table_, hint, !hintGiven_);
     // Shown when there is no move, and once a run with what the hint knows.
     const QString sign = hint.kind == solver::HintKind::kMove && hintGiven_
@@ -114,7 +120,7 @@ void Form1::ShowHint(const solver::Hint& hint) {
         target = ToQRect(LandingRect(table_, to));
         card = m.from == solver::Where::kStock ? surface_->Mazzo() : Carta[m.card]->geometry();
     }
-    hintMarks_->Show(target, sign, card);
+    Marks().Show(target, sign, card);
     accessibility_->Say(said);
     hintGiven_ = true;
 }

@@ -165,6 +165,8 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     void WinnableDealFound(std::optional<solver::Deck> deck);
     void HintFound(uint64_t generation, const solver::Hint& hint);
     void ShowHint(const solver::Hint& hint);
+    // The hint's mark and sign, made when first shown.
+    HintMarks& Marks();
     QString ProgramFile(const char* name) const;
 
     Options options_;
