@@ -60,6 +60,12 @@ class WindowUndoTest : public QObject {
         const solver::Result won = solver::Solver().Solve(start);
         QCOMPARE(won.verdict, solver::Verdict::kWon);
         auto shot = [&] { return form.Surface()->grab().toImage(); };
+        // A hand on the mouse undoes with no focus ring showing up.
+        const QImage dealt = shot();
+        h.Click(form.Surface(), form.Surface()->Mazzo().center());
+        QCOMPARE(t.StockNext, kFirstStockIndex + 1);
+        Key(form, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(shot(), dealt);
         bool peeked = false;
 
         for (const solver::Move& m : won.line) {
