@@ -35,6 +35,9 @@ int main(int argc, char** argv) {
     std::mt19937 rng(20261209);
     std::vector<double> all, first;
     int kinds[4] = {};
+    // Lost answers: back to the latest won position, back to a won one with
+    // undecided ones since, lost from the deal, nothing won found.
+    int exact = 0, partly = 0, fromStart = 0, undecided = 0;
     for (int d = 0; d < deals; ++d) {
         HintFinder finder({.nodeBudget = kHintBudgetNodes});
         Position p = DealAt(7000.0 + d);
@@ -49,6 +52,11 @@ int main(int argc, char** argv) {
                                       std::chrono::steady_clock::now() - start)
                                       .count();
                 ++kinds[static_cast<int>(h.kind)];
+                if (h.kind == HintKind::kLost) {
+                    const Rewind& r = h.rewind;
+                    ++(r.movesBack > 0 ? (r.undecided == 0 ? exact : partly)
+                                       : (r.fromStart ? fromStart : undecided));
+                }
                 all.push_back(ms);
                 if (m == 0) first.push_back(ms);
             }
@@ -62,6 +70,10 @@ int main(int argc, char** argv) {
     }
     std::printf("hints: %zu (move %d, done %d, lost %d, unknown %d)\n", all.size(), kinds[0],
                 kinds[1], kinds[2], kinds[3]);
+    std::printf(
+        "lost: latest won found %d, won found with undecided since %d, lost from the "
+        "deal %d, undecided %d\n",
+        exact, partly, fromStart, undecided);
     std::printf("  wall ms, all: median %.2f, p95 %.2f, p99 %.2f, max %.1f\n", Quantile(all, 0.5),
                 Quantile(all, 0.95), Quantile(all, 0.99), Quantile(all, 1));
     std::printf("  wall ms, first H of a deal: median %.2f, p95 %.2f, max %.1f\n",

@@ -1,6 +1,7 @@
 #include "access/focus_ring.h"
 
 #include <QPainter>
+#include <QPen>
 
 namespace tarvo {
 
@@ -15,8 +16,24 @@ void Frame(QPainter& p, const QRect& r, int width, const QColor& colour) {
 
 }  // namespace
 
-FocusRing::FocusRing(QWidget* table) : QWidget(table) {
-    setObjectName(QStringLiteral("FocusRing"));
+void PaintRing(QPainter& p, const QRect& r, bool dashed) {
+    Frame(p, r, 1, Qt::black);
+    if (!dashed) {
+        Frame(p, r.adjusted(1, 1, -1, -1), 2, QColor(kFocusYellow));
+    } else {
+        Frame(p, r.adjusted(1, 1, -1, -1), 2, Qt::black);
+        // Dashes of three pen widths, gaps as long, along the band's middle.
+        QPen pen(QColor(kFocusYellow), 2, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setDashPattern({3, 3});
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(r).adjusted(2, 2, -2, -2));
+    }
+    Frame(p, r.adjusted(3, 3, -3, -3), 1, Qt::black);
+}
+
+FocusRing::FocusRing(QWidget* table, bool dashed) : QWidget(table), dashed_(dashed) {
+    setObjectName(dashed ? QStringLiteral("HintTarget") : QStringLiteral("FocusRing"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     hide();
@@ -33,10 +50,7 @@ void FocusRing::Ring(const QRect& card) {
 void FocusRing::paintEvent(QPaintEvent*) {
     // Only the frame is painted: the card inside shows through.
     QPainter p(this);
-    const QRect r = rect();
-    Frame(p, r, 1, Qt::black);
-    Frame(p, r.adjusted(1, 1, -1, -1), 2, QColor(kFocusYellow));
-    Frame(p, r.adjusted(3, 3, -3, -3), 1, Qt::black);
+    PaintRing(p, rect(), dashed_);
 }
 
 }  // namespace tarvo

@@ -56,14 +56,19 @@ std::string MoveWords(const Table& t, const solver::Move& m) {
 
 }  // namespace
 
-std::string UndoAnnouncement(const Table& before, const Table& after, bool redo) {
-    // The card the player moved; the aces that went up by themselves with it
-    // follow it silently. An ace moved alone was turned from the stock.
+int16_t MovedCard(const Table& before, const Table& after) {
+    // The aces that went up by themselves follow the card silently. An ace
+    // moved alone was turned from the stock.
     int16_t moved = 0;
     for (int16_t id = 1; id <= kCardCount; ++id) {
         if (PlaceOfCard(before, id) == PlaceOfCard(after, id)) continue;
         if (moved == 0 || (isAce(moved) && !isAce(id))) moved = id;
     }
+    return moved;
+}
+
+std::string UndoAnnouncement(const Table& before, const Table& after, bool redo) {
+    const int16_t moved = MovedCard(before, after);
     if (moved == 0) return "";
     const std::string where = PlaceOf(PlaceOfCard(after, moved));
     return redo ? "Redone: " + CardName(moved) + " to " + where

@@ -8,6 +8,10 @@
 
 namespace tarvo {
 
+// The card a move, undo or redo moved from `before` to `after`: the one the
+// player moved, not the aces that went up by themselves with it. 0 for none.
+int16_t MovedCard(const Table& before, const Table& after);
+
 // "Undone: 7 of Coppe back to column 2", "Redone: 7 of Coppe to the Coppe
 // foundation". `before` and `after` are the table around the undo or redo.
 std::string UndoAnnouncement(const Table& before, const Table& after, bool redo);

@@ -5,11 +5,13 @@
 #include <QMetaObject>
 #include <chrono>
 
+#include "access/hint_marks.h"
 #include "access/hint_speech.h"
 #include "access/keyboard_window.h"
 #include "access/table_accessible.h"
 #include "app/form1.h"
 #include "model/table_places.h"
+#include "table/table_surface.h"
 
 namespace tarvo {
 
@@ -30,6 +32,7 @@ void Form1::HintKey() {
 void Form1::TableMoved() {
     ++generation_;
     hintWanted_ = false;
+    if (hintMarks_) hintMarks_->Hide();
     // Nothing runs for a player who never asked.
     if (solver_) FeedSolver();
 }
@@ -60,7 +63,9 @@ void Form1::WinnableDealFound(std::optional<solver::Deck> deck) {
     // Not during the title pause, nor after the window was closed.
     if (unloaded_ || !Nuova->isEnabled()) return;
     if (!deck) {
-        accessibility_->Say("No deal that can be won was found");
+        const std::string said = "No deal that can be won was found";
+        Marks().Show({}, QString::fromStdString(said), {});
+        accessibility_->Say(said);
         return;
     }
     // Dealt as "shuffle cards" deals, from a source that draws this deck.
@@ -91,14 +96,32 @@ void Form1::HintFound(uint64_t generation, const solver::Hint& hint) {
     ShowHint(hint);
 }
 
+HintMarks& Form1::Marks() {
+    if (!hintMarks_) hintMarks_ = new HintMarks(this, surface_);
+    return *hintMarks_;
+}
+
 void Form1::ShowHint(const solver::Hint& hint) {
-    if (hint.kind == solver::HintKind::kMove && keyboard_) {
-        const Place from = hint.move.from == solver::Where::kStock
-                               ? Place{PlaceKind::Stock, 0}
-                               : PlaceOfCard(table_, hint.move.card);
-        keyboard_->ShowHint(from);
+    const std::string said = HintAnnouncement(table_, hint, !hintGiven_);
+    // Shown when there is no move, and once a run with what the hint knows.
+    const QString sign = hint.kind == solver::HintKind::kMove && hintGiven_
+                             ? QString()
+                             : QString::fromStdString(said);
+    QRect target, card;
+    if (hint.kind == solver::HintKind::kMove) {
+        const solver::Move& m = hint.move;
+        const Place from = m.from == solver::Where::kStock ? Place{PlaceKind::Stock, 0}
+                                                           : PlaceOfCard(table_, m.card);
+        const Place to = m.to == solver::Where::kFoundation
+                             ? Place{PlaceKind::Foundation, suitOf(m.card)}
+                         : m.to == solver::Where::kColumn ? Place{PlaceKind::Column, m.toColumn}
+                                                          : Place{PlaceKind::StockPile, 0};
+        if (keyboard_) keyboard_->ShowHint(from);
+        target = ToQRect(LandingRect(table_, to));
+        card = m.from == solver::Where::kStock ? surface_->Mazzo() : Carta[m.card]->geometry();
     }
-    accessibility_->Say(HintAnnouncement(table_, hint, !hintGiven_));
+    Marks().Show(target, sign, card);
+    accessibility_->Say(said);
     hintGiven_ = true;
 }
 

@@ -293,6 +293,17 @@ void KeyboardPlay::Settle() {
     MoveFocus(NextPlace(places, *focus_, TableKey::BackTab));
 }
 
+void KeyboardPlay::FocusOn(Place place) {
+    Settle();
+    if (Holding() || !Contains(Places(), place)) return;
+    if (focus_ == place && row_ != 0) {
+        EndPeek();
+        row_ = 0;
+        if (onFocusMoved && shown_) onFocusMoved(place);
+    }
+    MoveFocus(place);
+}
+
 void KeyboardPlay::MoveFocus(Place to) {
     if (focus_ && *focus_ == to) return;
     EndPeek();

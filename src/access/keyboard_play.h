@@ -53,6 +53,10 @@ class KeyboardPlay {
     // A mouse press anywhere on the window: it ends a keyboard pick-up as a
     // lost grab would and hides the focus.
     void MousePressed();
+    // Puts the focus on the top card of `place` (where an undo or redo put
+    // the card it moved), shown only if it was shown. Stays where it is when
+    // the keys hold a card or `place` cannot take the focus.
+    void FocusOn(Place place);
     // Puts the focus back on a place that exists, after the table changed
     // without a key (a new deal, a gesture broken off).
     void Settle();

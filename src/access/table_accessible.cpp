@@ -339,6 +339,7 @@ bool TableAccessibility::Owns(const QAccessibleInterface* iface) const {
 void TableAccessibility::TableChanged() {
     if (!QAccessible::isActive()) {
         listening_ = false;
+        sayInstead_.reset();
         return;
     }
     // Whoever just started listening asks for the names; only changes from
@@ -380,8 +381,10 @@ void TableAccessibility::TableChanged() {
         cardShown_[id] = shown;
     }
     const int16_t carried = keys_ ? keys_->HeldCard() : 0;
-    const std::string said =
-        tell ? Announcement(snapshot_, table_, {carried_, carried}) : std::string();
+    std::string said = !tell         ? std::string()
+                       : sayInstead_ ? *sayInstead_
+                                     : Announcement(snapshot_, table_, {carried_, carried});
+    sayInstead_.reset();
     snapshot_ = Snapshot(table_);
     carried_ = carried;
     if (!said.empty()) Announce(said);

@@ -42,6 +42,9 @@ class TableAccessibility final : public QObject {
     // After every handler: tells of names that changed, the stock shown or
     // hidden, and announces what happened on the table.
     void TableChanged();
+    // The next TableChanged announces `text` instead of what it finds
+    // changed: an undo is told as one, not as the moves it reverses.
+    void SayNextChangeAs(std::string text) { sayInstead_ = std::move(text); }
     // Reports the keyboard's focus as it moves, and takes it for the focused state.
     void FollowKeyboard(KeyboardPlay& keys);
     // The keyboard focus moved to a place.
@@ -104,6 +107,7 @@ class TableAccessibility final : public QObject {
     TableSnapshot snapshot_;
     bool holding_ = false;
     std::string heldNews_;
+    std::optional<std::string> sayInstead_;
     int16_t carried_ = 0;
 };
 

@@ -29,6 +29,7 @@ class QMenu;
 
 namespace tarvo {
 
+class HintMarks;
 class KeyboardPlay;
 class TableAccessibility;
 class TableKeyboard;
@@ -123,6 +124,8 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     // H: the solver's hint, shown and said once it is found. From the first
     // H on, the solver follows every move on its own thread.
     void HintKey();
+    // The hint's mark and sign, once H has shown them; null before.
+    const HintMarks* HintShown() const { return hintMarks_; }
     // Shift+F2: a new game the solver proves can be won, dealt when found.
     void WinnableDealKey();
 
@@ -162,6 +165,8 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     void WinnableDealFound(std::optional<solver::Deck> deck);
     void HintFound(uint64_t generation, const solver::Hint& hint);
     void ShowHint(const solver::Hint& hint);
+    // The hint's mark and sign, made when first shown.
+    HintMarks& Marks();
     QString ProgramFile(const char* name) const;
 
     Options options_;
@@ -183,6 +188,7 @@ class Form1 final : public QMainWindow, public TableHandlers, private GestureEff
     bool hintWanted_ = false;
     bool hintGiven_ = false;  // the first hint of a run says what it knows
     std::optional<std::pair<uint64_t, solver::Hint>> lastHint_;
+    HintMarks* hintMarks_ = nullptr;  // made by the first hint shown
     // Last: destroyed first, so no answer comes for a window half gone.
     std::unique_ptr<solver::SolverWorker> solver_;
 };

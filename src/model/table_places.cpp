@@ -58,6 +58,12 @@ PxRect FirstCardRect(Place place) {
     return {};
 }
 
+PxRect LandingRect(const Table& t, Place place) {
+    PxRect r = FirstCardRect(place);
+    if (place.kind == PlaceKind::Column) r.top = rowTopPx(t.ColumnHeight(place.index) + 1);
+    return r;
+}
+
 PxRect PlaceRect(const Table& t, Place place) {
     PxRect r = FirstCardRect(place);
     if (place.kind == PlaceKind::Column && t.ColumnHeight(place.index) > 1)

@@ -34,6 +34,9 @@ struct PxRect {
 
 // Where the first card of a place lies (a column's row 1): a card widget's rectangle.
 PxRect FirstCardRect(Place place);
+// Where a card put on a place would lie: a column's next row, a
+// foundation's or the pile's own place.
+PxRect LandingRect(const Table& table, Place place);
 // The part of the table a place covers now: a column reaches down to its last card.
 PxRect PlaceRect(const Table& table, Place place);
 

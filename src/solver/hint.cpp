@@ -22,54 +22,52 @@ int Naturalness(const Position& p, Step s) {
 Verdict HintFinder::VerdictOf(const Position& p) {
     const std::string key = ToText(p);
     if (auto it = known_.find(key); it != known_.end()) return it->second;
-    const Verdict v = solver_.Solve(p).verdict;
-    if (v != Verdict::kUnknown && !Cancelled()) {
+    const Result result = solver_.Solve(p);
+    spent_ += result.nodes;
+    if (result.verdict != Verdict::kUnknown && !Cancelled()) {
         if (known_.size() >= kMaxKnownVerdicts) known_.clear();
-        known_.emplace(key, v);
+        known_.emplace(key, result.verdict);
     }
-    return v;
+    return result.verdict;
 }
 
 Rewind HintFinder::LastWinnable(const std::vector<Position>& earlier) {
-    // A position that leads to a won one is won itself: going back, the
-    // verdicts run lost, then won. Look 1, 2, 4, 8 ... moves back for a
-    // won one, then halve the gap to the latest lost one.
-    Rewind r;
+    // A position that leads to a won one is won itself, and one a lost one
+    // leads to is lost: going back, the verdicts run lost, then won. Known
+    // so far: earlier[0..lost] lost, earlier[won..] won, between undecided.
+    // Look 1, 2, 4, 8 ... moves back for a won one, then narrow the gap;
+    // all within one budget, so that a long undecided history stays quick.
     const int n = static_cast<int>(earlier.size());
-    int lost = -1, won = -1;
-    for (int i = 0, step = 1; i < n && !Cancelled(); i = std::min(n - 1, i + step), step *= 2) {
+    int lost = -1, won = n;
+    spent_ = 0;
+    auto more = [&] { return spent_ < kHistoryBudgetNodes && !Cancelled(); };
+    auto decide = [&](int i) {
         const Verdict v = VerdictOf(earlier[i]);
-        if (v == Verdict::kWon) {
-            won = i;
-            break;
-        }
-        if (v == Verdict::kLost) lost = i;
-        r.undecided += v == Verdict::kUnknown;
-        if (i == n - 1) break;
+        if (v == Verdict::kWon) won = std::min(won, i);
+        if (v == Verdict::kLost) lost = std::max(lost, i);
+        return v;
+    };
+    for (int i = 0, step = 1; i < n && more(); i = std::min(n - 1, i + step), step *= 2) {
+        if (decide(i) == Verdict::kWon || i == n - 1) break;
     }
-    if (won < 0) {
-        r.fromStart = n == 0 || lost == n - 1;
-        return r;
-    }
-    // An undecided position stops the halving: the rest is walked back from the won one.
-    while (won - lost > 1 && !Cancelled()) {
+    // Halve the gap while the middle is decided; past an undecided one, walk
+    // back from the won end.
+    while (won < n && won - lost > 1 && more()) {
         const int mid = (lost + won) / 2;
-        const Verdict v = VerdictOf(earlier[mid]);
-        if (v == Verdict::kWon) {
-            won = mid;
-        } else if (v == Verdict::kLost) {
-            lost = mid;
-        } else {
-            for (int i = won - 1; i > lost; --i) {
-                const Verdict w = VerdictOf(earlier[i]);
-                if (w == Verdict::kLost) break;
-                if (w == Verdict::kWon) won = i;
-                r.undecided += w == Verdict::kUnknown;
-            }
-            break;
+        if (decide(mid) != Verdict::kUnknown) continue;
+        for (int i = won - 1; i > lost && more(); --i) {
+            if (i != mid && decide(i) == Verdict::kLost) break;
         }
+        break;
     }
-    r.movesBack = won + 1;
+    Rewind r;
+    if (won < n) {
+        r.movesBack = won + 1;
+        r.undecided = won - lost - 1;
+    } else {
+        r.fromStart = lost == n - 1;
+        r.undecided = n - 1 - lost;
+    }
     return r;
 }
 

@@ -33,6 +33,10 @@ struct Hint {
     Rewind rewind;
 };
 
+// Nodes the search back through a lost deal's history may take in all;
+// past it, the positions not yet decided are said to be undecided.
+constexpr uint64_t kHistoryBudgetNodes = 3 * kHintBudgetNodes;
+
 // The most natural first: a card up to its foundation, a move that uncovers
 // a column's next card, other moves between columns, a stock turn last.
 int Naturalness(const Position& p, Step s);
@@ -53,6 +57,7 @@ class HintFinder {
 
     Solver solver_;
     const std::atomic<bool>* cancel_;
+    uint64_t spent_ = 0;                              // nodes searched by this history search
     std::unordered_map<std::string, Verdict> known_;  // by ToText; decided only
 };
 

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <algorithm>
 
+#include "access/hint_marks.h"
 #include "access/keyboard_window.h"
 #include "access/table_accessible.h"
 #include "app/form1.h"
@@ -78,6 +79,7 @@ void Form1::PointerEvent(QWidget* receiver, QEvent::Type type) {
     if (receiver == surface_) sound_->PrepareOutput();
     // A hand on the mouse: the keys' focus goes away until the next key.
     if (receiver->window() == this && keyboard_) keyboard_->MousePressed();
+    if (hintMarks_) hintMarks_->Hide();
 }
 
 void Form1::Carta_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y) {

@@ -38,12 +38,17 @@ void Form1::UndoKey(bool redo) {
     RestoreState(rest_, table_);
     TableMoved();
     surface_->SetMazzoShown(StockShown(table_));
+    // The focus goes to the card that moved, before the table tells of the change.
+    if (const int16_t moved = MovedCard(*before, table_); moved != 0 && keyboard_)
+        Keyboard().FocusOn(PlaceOfCard(table_, moved));
+    // Told once, as an undo, not as the moves it reverses.
+    accessibility_->SayNextChangeAs(UndoAnnouncement(*before, table_, redo));
     // The saved drawing order is older than the one shown: restack every card.
     shownZ_.fill(0);
     SyncCards();
+    // The ring over the cards just restacked.
     if (keyboard_) keyboard_->Settle();
     ClickSound();
-    accessibility_->Say(UndoAnnouncement(*before, table_, redo));
     // As the rules call it when the fourth suit is completed.
     if (redo && Won(table_) && !Won(*before) && table_.Finale) table_.Finale();
 }

@@ -15,20 +15,9 @@ using namespace tarvo;
 
 namespace {
 
-void Key(Form1& form, Qt::Key key) {
-    QTest::keyClick(form.windowHandle(), key);
-}
-
-bool FocusedOn(Form1& form, Place want) {
-    return form.Keyboard().FocusShown() && form.Keyboard().Focus() == want;
-}
-
-// Tab until the focus is on `want`; false when a whole round never got there.
-bool TabTo(Form1& form, Place want) {
-    for (int i = 0; i < 16 && !FocusedOn(form, want); ++i)
-        Key(form, Qt::Key_Tab);
-    return FocusedOn(form, want);
-}
+using testing::FocusedOn;
+using testing::Key;
+using testing::TabTo;
 
 // Along the row of columns with the arrows (from the right-hand places, Left
 // comes to them).
@@ -73,14 +62,8 @@ class WindowKeysTest : public QObject {
         const auto [seed, line] = testing::FindWinnableDeal(7200, 199, 1500);
         QVERIFY(!line.empty());
         testing::FormHarness h;
-        h.table().TimeOfDay = [seed] { return seed; };
-        QVERIFY(h.ShowAndDeal());
+        QVERIFY(h.ShowAndDealAt(seed));
         Form1& form = h.form();
-        int wins = 0;
-        form.table().Finale = [&, finale = form.table().Finale] {
-            ++wins;
-            finale();
-        };
         const Table& t = form.table();
         int turns = 0;
         for (const testing::Move& m : line) {
@@ -114,7 +97,7 @@ class WindowKeysTest : public QObject {
             if (top != 0) QCOMPARE(Ring(form)->geometry(), RingAround(form, top));
         }
         QVERIFY(testing::Won(t));
-        QCOMPARE(wins, 1);
+        QCOMPARE(h.wins(), 1);
     }
 
     // Until a key is used the table is as it always was; a key rings the

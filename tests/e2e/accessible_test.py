@@ -293,5 +293,46 @@ class AccessibleTest(GameTestCase):
         self.assertTrue(self.wait_event(focused(r"(Column [1-7]|\w+ foundation|Stock.*), .*")),
                         self.events)
 
+    def test_each_undo_is_announced_once(self):
+        game = self.start_accessible_game()
+        game.start_dealt()
+        self.table_of(game)
+        self.listen("object:state-changed:showing")
+        self.pump(0.5)
+
+        def news():
+            return [e[2] for e in self.events if e[1] == "notification"]
+
+        def hint():
+            """The hint's words; its thread runs at idle priority, so give it time."""
+            self.events.clear()
+            game.key("h")
+            self.assertTrue(self.wait_event(lambda e: e[1] == "notification", timeout=60),
+                            self.events)
+            return news()[-1]
+
+        # Three moves as the hint tells them, so that column moves come too,
+        # on a deal that can be won.
+        for _ in range(5):
+            if re.match("Move |Turn ", hint()):
+                break
+            game.key("F2")
+            self.pump(1.0)
+        for move in range(3):
+            said = hint() if move > 0 else news()[-1]
+            self.assertRegex(said, "^(Move |Turn )")
+            column = re.search(r", column (\d)", said)
+            game.key(*(["space", column.group(1), "space"] if column else ["Return"]))
+            self.pump(0.3)
+        for n in range(1, 4):
+            self.events.clear()
+            game.key("ctrl+z")
+            self.assertTrue(self.wait_event(
+                lambda e: e[1] == "notification" and e[2].startswith("Undone: ")), self.events)
+            self.pump(0.5)
+            self.assertEqual(len(news()), 1, "Ctrl+Z number %d: %s" % (n, news()))
+        game.close_button()
+        self.assertEqual(game.wait_exit(), 0, game.stderr_text())
+
 if __name__ == "__main__":
     main()

@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "access/keyboard_play.h"
 #include "table/table_surface.h"
 
 namespace tarvo::testing {
@@ -54,6 +55,10 @@ FormHarness::FormHarness(std::chrono::milliseconds titlePause) {
     form_ = std::make_unique<Form1>(std::move(options));
     // The same deal every time.
     form_->table().TimeOfDay = [] { return 1234.5; };
+    form_->table().Finale = [wins = wins_, finale = form_->table().Finale] {
+        ++*wins;
+        finale();
+    };
 }
 
 QStringList FormHarness::LogOf(const QString& device) const {
@@ -72,6 +77,11 @@ bool FormHarness::Dealt() const {
 bool FormHarness::ShowAndDeal() {
     form_->show();
     return QTest::qWaitFor([this] { return Dealt(); }, 20000);
+}
+
+bool FormHarness::ShowAndDealAt(double timeOfDay) {
+    form_->table().TimeOfDay = [timeOfDay] { return timeOfDay; };
+    return ShowAndDeal();
 }
 
 void FormHarness::RunInTitlePause(std::function<void()> f) {
@@ -106,6 +116,40 @@ void FormHarness::Release(const QWidget* w, QPoint local, Qt::MouseButton button
 void FormHarness::Click(const QWidget* w, QPoint local, Qt::MouseButton button) {
     Press(w, local, button);
     Release(w, local, button);
+}
+
+void Key(Form1& form, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(form.windowHandle(), key, modifiers);
+}
+
+bool FocusedOn(Form1& form, Place want) {
+    return form.Keyboard().FocusShown() && form.Keyboard().Focus() == want;
+}
+
+bool TabTo(Form1& form, Place want) {
+    for (int i = 0; i < 2 * kPlaceCount && !FocusedOn(form, want); ++i)
+        Key(form, Qt::Key_Tab);
+    return FocusedOn(form, want);
+}
+
+bool FocusFor(Form1& form, const solver::Move& m) {
+    return TabTo(form, m.from == solver::Where::kStock ? Place{PlaceKind::Stock, 0}
+                                                       : PlaceOfCard(form.table(), m.card));
+}
+
+bool PlayByKeys(Form1& form, const solver::Move& m) {
+    const Table& t = form.table();
+    Place to{PlaceKind::Foundation, suitOf(m.card)};
+    if (m.to == solver::Where::kColumn) {
+        to = {PlaceKind::Column, m.toColumn};
+        Key(form, Qt::Key_Space);
+        Key(form, static_cast<Qt::Key>(Qt::Key_0 + m.toColumn));
+        Key(form, Qt::Key_Space);
+    } else {
+        if (m.to == solver::Where::kPile) to = {PlaceKind::StockPile, 0};
+        Key(form, Qt::Key_Return);
+    }
+    return PlaceOfCard(t, m.card) == to;
 }
 
 bool WidgetsAtModelPlaces(Form1& form, QString* why) {

@@ -11,6 +11,8 @@
 #include <memory>
 
 #include "app/form1.h"
+#include "model/table_places.h"
+#include "solver/solver.h"
 
 namespace tarvo::testing {
 
@@ -75,6 +77,10 @@ class FormHarness {
 
     // Shows the window and waits for the first deal; false if it never came.
     bool ShowAndDeal();
+    // The same with the deal that the clock reading `timeOfDay` shuffles.
+    bool ShowAndDealAt(double timeOfDay);
+    // The wins so far: calls of Finale, which still does what it does.
+    int wins() const { return *wins_; }
     // True once a deal is on the table and "shuffle cards" is enabled.
     bool Dealt() const;
     // Runs `f` inside the title pause of the first game start, once the
@@ -91,10 +97,23 @@ class FormHarness {
   private:
     std::shared_ptr<QStringList> log_ = std::make_shared<QStringList>();
     std::shared_ptr<int> ends_ = std::make_shared<int>(0);
+    std::shared_ptr<int> wins_ = std::make_shared<int>(0);
     RecordingDevice* music_ = nullptr;
     RecordingDevice* wave_ = nullptr;
     std::unique_ptr<Form1> form_;
 };
+
+// Keys on the window, through Qt's own key path.
+void Key(Form1& form, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+bool FocusedOn(Form1& form, Place want);
+// Tab until the focus is on `want`; false when a whole round never got there.
+bool TabTo(Form1& form, Place want);
+// The keyboard focus on the card a move takes (the stock for a turn).
+bool FocusFor(Form1& form, const solver::Move& m);
+// Then the move made from there as a player makes it: Return turns the stock
+// or sends the card up, Space picks it up, the column's digit carries it
+// there and Space drops it. False when the card did not arrive.
+bool PlayByKeys(Form1& form, const solver::Move& m);
 
 // Every card widget of the form at its card's place.
 bool WidgetsAtModelPlaces(Form1& form, QString* why);
