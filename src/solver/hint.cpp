@@ -1,6 +1,7 @@
 #include "solver/hint.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace tarvo::solver {
 
@@ -10,12 +11,20 @@ namespace {
 // hundred positions, a run rarely more than some thousands.
 constexpr size_t kMaxKnownVerdicts = 100'000;
 
+// Moves between columns that free nothing are offered only as the solver's
+// own move: a hint that prefers them wanders from one shuffle to the next.
+constexpr int kShuffle = 2;
+
 }  // namespace
 
 int Naturalness(const Position& p, Step s) {
     if (s.from == kTurn) return 3;
     if (s.to == kToFoundation) return 0;
-    if (s.from < kColumnCount && p.heights[s.from] >= 2) return 1;
+    // Only a card that does not already lie where it fits frees the one
+    // beneath; moving it from one fitting card to another uncovers nothing.
+    if (s.from < kColumnCount && p.heights[s.from] >= 2 &&
+        !FitsOn(p.Top(s.from), p.columns[s.from][p.heights[s.from] - 2]))
+        return 1;
     return 2;
 }
 
@@ -80,18 +89,36 @@ Hint HintFinder::Find(const Position& now, const std::vector<Position>& earlier)
     // After a position proven lost, every one is lost.
     const bool lostBefore = !earlier.empty() && known_.contains(ToText(earlier[0])) &&
                             known_.at(ToText(earlier[0])) == Verdict::kLost;
-    const Result root = lostBefore ? Result{Verdict::kLost, {}, 0} : solver_.Solve(now);
+    // A player who followed the last hint is on its winning line: going on
+    // along it, instead of solving anew, is what makes following H end.
+    const std::string nowText = ToText(now);
+    const bool onPlan = !plan_.empty() && nowText == planAt_;
+    const Result root = lostBefore ? Result{Verdict::kLost, {}, 0}
+                        : onPlan   ? Result{Verdict::kWon, plan_, 0}
+                                   : solver_.Solve(now);
+    plan_.clear();
     if (root.verdict == Verdict::kLost) {
-        if (!Cancelled()) known_.emplace(ToText(now), Verdict::kLost);
+        if (!Cancelled()) known_.emplace(nowText, Verdict::kLost);
         hint.kind = HintKind::kLost;
         hint.rewind = LastWinnable(earlier);
         return hint;
     }
     if (root.verdict == Verdict::kUnknown || root.line.empty()) return hint;
-    if (!Cancelled()) known_.emplace(ToText(now), Verdict::kWon);
+    if (!Cancelled()) known_.emplace(nowText, Verdict::kWon);
 
     // The solver's own first move is proven; a more natural one is offered
-    // only when its position is proven won too.
+    // only when its position is proven won too. A move back to a position
+    // this deal has been in goes round in a circle (H would shuttle a card
+    // between two places): it is offered only when no other proven move is.
+    std::unordered_set<std::string> seen;
+    for (const Position& p : earlier)
+        seen.insert(ToText(p));
+    auto circles = [&](Step s) {
+        Position next = now;
+        Undo undo;
+        Apply(next, s, undo);
+        return seen.contains(ToText(next));
+    };
     Step steps[kMaxSteps];
     const int n = LegalSteps(now, steps);
     std::stable_sort(steps, steps + n,
@@ -99,10 +126,17 @@ Hint HintFinder::Find(const Position& now, const std::vector<Position>& earlier)
     hint.kind = HintKind::kMove;
     hint.move = root.line.front();
     int rank = 3;
+    bool solverCircles = false;
+    Step solverStep{};
     for (int i = 0; i < n; ++i) {
-        if (Describe(now, steps[i]) == hint.move) rank = Naturalness(now, steps[i]);
+        if (Describe(now, steps[i]) != hint.move) continue;
+        rank = Naturalness(now, steps[i]);
+        solverCircles = circles(steps[i]);
+        solverStep = steps[i];
     }
-    for (int i = 0; i < n && Naturalness(now, steps[i]) < rank && !Cancelled(); ++i) {
+    for (int i = 0; i < n && !Cancelled(); ++i) {
+        if (!solverCircles && Naturalness(now, steps[i]) >= std::min(rank, kShuffle)) break;
+        if (Describe(now, steps[i]) == root.line.front() || circles(steps[i])) continue;
         Position next = now;
         Undo undo;
         Apply(next, steps[i], undo);
@@ -110,6 +144,13 @@ Hint HintFinder::Find(const Position& now, const std::vector<Position>& earlier)
             hint.move = Describe(now, steps[i]);
             break;
         }
+    }
+    if (hint.move == root.line.front() && !Cancelled()) {
+        Position next = now;
+        Undo undo;
+        Apply(next, solverStep, undo);
+        plan_.assign(root.line.begin() + 1, root.line.end());
+        planAt_ = ToText(next);
     }
     return hint;
 }

@@ -38,7 +38,8 @@ struct Hint {
 constexpr uint64_t kHistoryBudgetNodes = 3 * kHintBudgetNodes;
 
 // The most natural first: a card up to its foundation, a move that uncovers
-// a column's next card, other moves between columns, a stock turn last.
+// a column's next card (the card leaves one it does not fit on), other moves
+// between columns, a stock turn last.
 int Naturalness(const Position& p, Step s);
 
 // One per thread, kept from one hint to the next: it remembers the verdicts
@@ -59,6 +60,8 @@ class HintFinder {
     const std::atomic<bool>* cancel_;
     uint64_t spent_ = 0;                              // nodes searched by this history search
     std::unordered_map<std::string, Verdict> known_;  // by ToText; decided only
+    std::vector<Move> plan_;                          // the rest of the last offered winning line
+    std::string planAt_;                              // the position it starts from
 };
 
 }  // namespace tarvo::solver
