@@ -14,11 +14,13 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+LSAN_TRACER_CRASH = "LeakSanitizer has encountered a fatal error"
 IMPORT = "/usr/bin/import"    # ImageMagick's: another convert may come first on PATH
 CONVERT = "/usr/bin/convert"
 SCREEN_W, SCREEN_H = 1024, 768
@@ -332,6 +334,7 @@ class Game:
             else:
                 env[name] = value
         self.started = time.monotonic()
+        self._stderr = None
         self.proc = subprocess.Popen([binary], env=env, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE)
         self.window = None
@@ -359,14 +362,25 @@ class Game:
 
     def wait_exit(self, timeout=15):
         try:
-            return self.proc.wait(timeout)
+            status = self.proc.wait(timeout)
         except subprocess.TimeoutExpired:
             return None
+        # Under load LeakSanitizer's own tracer now and then crashes while it
+        # stops the threads at exit (no leak found, none looked for): that is
+        # the sanitizer failing, not the game, whose exit had already run.
+        text = self.stderr_text() if status != 0 else ""
+        if LSAN_TRACER_CRASH in text and "ERROR: LeakSanitizer" not in text:
+            print("note: LeakSanitizer's tracer crashed at exit; taken as a clean exit",
+                  file=sys.stderr)
+            return 0
+        return status
 
     def stderr_text(self):
         if self.proc.poll() is None:
             return "(still running)"
-        return self.proc.stderr.read().decode(errors="replace")[-3000:]
+        if self._stderr is None:
+            self._stderr = self.proc.stderr.read().decode(errors="replace")[-3000:]
+        return self._stderr
 
     def stop(self):
         if self.proc.poll() is None:
