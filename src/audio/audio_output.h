@@ -1,7 +1,7 @@
 #pragma once
 // Where the mix goes: streams of interleaved stereo float frames, each pulled
-// by a callback on a thread of the output's own. SDL in the game
-// (sdl_output.cpp); a stand-in in the tests of the sound thread.
+// by a callback on a thread of the output's own. PipeWire or SDL in the game
+// (system_output.cpp); a stand-in in the tests of the sound thread.
 
 #include <cstdint>
 #include <memory>
@@ -33,5 +33,9 @@ class AudioOutput {
 
 // SDL's audio, opened at run time; nullptr without SDL.
 std::unique_ptr<AudioOutput> openSdlOutput();
+// A PipeWire server's own protocol; nullptr without PipeWire's library.
+std::unique_ptr<AudioOutput> openPipeWireOutput();
+// PipeWire where its server answers, SDL otherwise; nullptr without either.
+std::unique_ptr<AudioOutput> openSystemOutput();
 
 }  // namespace tarvo

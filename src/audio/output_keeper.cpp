@@ -111,15 +111,17 @@ OutputKeeper::Ms OutputKeeper::step(Ms now) {
         const Stream& stream = at(sound);
         const auto i = static_cast<size_t>(sound);
         playing[i] = busy(sound);
-        lost = lost || (stream.output == Output::kReal && playing[i] &&
-                        now - Ms(stream.lastPullMs) >= kWatchdog);
+        // A server that went away takes the other stream with it, pulled or not.
+        lost =
+            lost ||
+            (stream.output == Output::kReal &&
+             (out_->lost(stream.id) || (playing[i] && now - Ms(stream.lastPullMs) >= kWatchdog)));
     }
     if (lost) {
         // Let the server go entirely, so that the next attempt finds the next one.
         letGo();
         lostServer_ = true;
     }
-    if (!playing[0] && !playing[1]) lostServer_ = false;
     // A real server would play out the long period of music queued before a
     // pause or a stop; a play that follows at once gets a fresh stream.
     bool fresh = false;
@@ -155,7 +157,8 @@ OutputKeeper::Ms OutputKeeper::step(Ms now) {
     }
     const bool onDummy =
         at(Sound::kMusic).output != Output::kReal && at(Sound::kCard).output != Output::kReal;
-    if (lostServer_ && onDummy) next = std::min(next, probedAt_ + kLostRetry);
+    if (lostServer_ && onDummy && (playing[0] || playing[1]))
+        next = std::min(next, probedAt_ + kLostRetry);
     return next;
 }
 
@@ -224,6 +227,8 @@ bool OutputKeeper::openStream(Stream& stream, Ms now) {
     stream.live = id;
     stream.period = granted;
     stream.output = driver_;
+    // Found again: the next loss starts the half-second search anew.
+    if (driver_ == Output::kReal) lostServer_ = false;
     std::lock_guard guard(jobsMutex_);
     driverName_ = out_->driver();
     return true;

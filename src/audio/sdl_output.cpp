@@ -1,5 +1,3 @@
-#include <cstdlib>
-
 #include "audio_output.h"
 #include "sound_libraries.h"
 
@@ -23,14 +21,6 @@ class SdlOutput final : public AudioOutput {
 
     bool start(const char* driver) override {
         if (up_) stop();
-        // SDL tries PulseAudio before PipeWire, and through pipewire-pulse a
-        // rustle comes some 10 ms later than through PipeWire's own protocol:
-        // PipeWire first where it answers, unless the player chose a driver.
-        const char* chosen = std::getenv("SDL_AUDIODRIVER");
-        if (driver == nullptr && (chosen == nullptr || *chosen == '\0')) {
-            up_ = sdl_.SDL_AudioInit("pipewire") == 0;
-            if (up_) return true;
-        }
         up_ = sdl_.SDL_AudioInit(driver) == 0;
         return up_;
     }

@@ -37,6 +37,19 @@ bool find(void* handle, const char* name, Function& function) {
 
 TARVO_DEFINE_LOADER(Fluid, FluidLibrary, "libfluidsynth.so.3", TARVO_FLUID_FUNCTIONS)
 TARVO_DEFINE_LOADER(Sdl, SdlLibrary, "libSDL2-2.0.so.0", TARVO_SDL_FUNCTIONS)
+namespace {
+TARVO_DEFINE_LOADER(OpenPipeWire, PipeWireLibrary, "libpipewire-0.3.so.0", TARVO_PIPEWIRE_FUNCTIONS)
+}  // namespace
+
+const PipeWireLibrary* PipeWire() {
+    static const PipeWireLibrary* const loaded = [] {
+        const PipeWireLibrary* library = OpenPipeWire();
+        if (library != nullptr) library->pw_init(nullptr, nullptr);
+        return library;
+    }();
+    return loaded;
+}
+
 TARVO_DEFINE_LOADER(Alsa, AlsaLibrary, "libasound.so.2", TARVO_ALSA_FUNCTIONS)
 TARVO_DEFINE_LOADER(Glib, GlibLibrary, "libglib-2.0.so.0", TARVO_GLIB_FUNCTIONS)
 

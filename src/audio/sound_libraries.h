@@ -1,5 +1,5 @@
 #pragma once
-// FluidSynth, SDL, ALSA and GLib, opened at run time by the sound thread.
+// FluidSynth, SDL, PipeWire, ALSA and GLib, opened at run time by the sound thread.
 // Linked into the program they would load some forty libraries before the
 // window could start; opened here they load beside it, and a missing one
 // only leaves the game silent.
@@ -8,6 +8,7 @@
 #include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 #include <glib.h>
+#include <pipewire/pipewire.h>
 
 namespace tarvo {
 
@@ -49,6 +50,29 @@ namespace tarvo {
     X(SDL_CloseAudioDevice)      \
     X(SDL_GetAudioDeviceStatus)  \
     X(SDL_TLSCleanup)
+
+#define TARVO_PIPEWIRE_FUNCTIONS(X) \
+    X(pw_init)                      \
+    X(pw_properties_new)            \
+    X(pw_thread_loop_new)           \
+    X(pw_thread_loop_get_loop)      \
+    X(pw_thread_loop_start)         \
+    X(pw_thread_loop_stop)          \
+    X(pw_thread_loop_destroy)       \
+    X(pw_thread_loop_lock)          \
+    X(pw_thread_loop_unlock)        \
+    X(pw_context_new)               \
+    X(pw_context_destroy)           \
+    X(pw_context_connect)           \
+    X(pw_core_disconnect)           \
+    X(pw_stream_new)                \
+    X(pw_stream_add_listener)       \
+    X(pw_stream_connect)            \
+    X(pw_stream_destroy)            \
+    X(pw_stream_set_active)         \
+    X(pw_stream_flush)              \
+    X(pw_stream_dequeue_buffer)     \
+    X(pw_stream_queue_buffer)
 // clang-format on
 
 #define TARVO_ALSA_FUNCTIONS(X) X(snd_lib_error_set_handler)
@@ -63,6 +87,9 @@ struct FluidLibrary {
 struct SdlLibrary {
     TARVO_SDL_FUNCTIONS(TARVO_POINTER_TO)
 };
+struct PipeWireLibrary {
+    TARVO_PIPEWIRE_FUNCTIONS(TARVO_POINTER_TO)
+};
 struct AlsaLibrary {
     TARVO_ALSA_FUNCTIONS(TARVO_POINTER_TO)
 };
@@ -74,6 +101,8 @@ struct GlibLibrary {
 // nullptr if it is not installed or lacks a function we call.
 const FluidLibrary* Fluid();
 const SdlLibrary* Sdl();
+// PipeWire is set up (pw_init) as it is opened.
+const PipeWireLibrary* PipeWire();
 const AlsaLibrary* Alsa();
 const GlibLibrary* Glib();
 

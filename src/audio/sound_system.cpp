@@ -25,7 +25,7 @@ struct SoundSystem::Core {
     Core(Poster post, const Options& options)
         : engine(kRate, lock, std::move(post), findSoundfont()),
           keeper(engine, lock,
-                 options.makeOutput ? options.makeOutput : OutputKeeper::MakeOutput(openSdlOutput),
+                 options.makeOutput ? options.makeOutput : OutputKeeper::MakeOutput(openSystemOutput),
                  steadyNow, options.idleClose) {
         // Called inside the command: only a note for the sound thread.
         engine.music().onPlay = [this] { keeper.ask(OutputKeeper::kWantMusic); };

@@ -230,6 +230,10 @@ TEST_F(Keeper, ALostServerIsLookedForAgainWhileSomethingPlays) {
         EXPECT_GE(probes, 9);
         EXPECT_LE(probes, 11);
 
+        // A moment with nothing to play does not end the search.
+        stopPlaying();
+        advance(Ms(50), c.reportsLoss);
+        play();
         server_->up = true;
         server_->reportsLoss = false;
         advance(OutputKeeper::kLostRetry + Ms(10));
