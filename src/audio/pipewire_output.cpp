@@ -1,5 +1,6 @@
 #include <spa/param/audio/format-utils.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -198,9 +199,13 @@ class PipeWireOutput final : public AudioOutput {
         if (buffer == nullptr) return;
         spa_data& d = buffer->buffer->datas[0];
         uint32_t frames = d.data != nullptr ? d.maxsize / kFrameBytes : 0;
-        // As much as the cycle needs, no more: what is queued ahead is heard late.
-        if (buffer->requested != 0 && buffer->requested < frames)
+        if (slot.frames > kRealTimeFrames) {
+            // A whole period a buffer: the loop wakes a few times a second.
+            frames = std::min(frames, static_cast<uint32_t>(slot.frames));
+        } else if (buffer->requested != 0 && buffer->requested < frames) {
+            // As much as the cycle needs, no more: what is queued ahead is heard late.
             frames = static_cast<uint32_t>(buffer->requested);
+        }
         if (frames > 0) slot.pull(slot.user, static_cast<uint8_t*>(d.data), frames * kFrameBytes);
         d.chunk->offset = 0;
         d.chunk->stride = kFrameBytes;
