@@ -218,7 +218,8 @@ void KeyboardPlay::JumpTo(Place target) {
     }
     Settle();
     const std::vector<Place> places = Places();
-    if (target.kind == PlaceKind::Foundation) {
+    // F stands for any foundation; the hint names the very one its card is on.
+    if (target.kind == PlaceKind::Foundation && !Contains(places, target)) {
         const auto first = std::find_if(places.begin(), places.end(), [](const Place& p) {
             return p.kind == PlaceKind::Foundation;
         });

@@ -40,9 +40,9 @@ class KeyboardPlay {
     // shows it (on the stock the first time); a key during a mouse gesture
     // only ends that gesture.
     void Key(TableKey key);
-    // A direct key: straight to a place (a column, the pile, the stock; any
-    // foundation stands for the first the keys may use). Read again when the
-    // focus is there already.
+    // A direct key: straight to a place (a column, the pile, the stock; a
+    // foundation the keys may not use stands for the first they may). Read
+    // again when the focus is there already.
     void JumpTo(Place target);
     // A table key released: the end of a peek made with Space.
     void KeyReleased(TableKey key);

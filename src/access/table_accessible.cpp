@@ -161,10 +161,12 @@ class NewsAccessible final : public TableChild {
     }
 };
 
-// The surface: its places and the notification first, then its widgets.
+// The surface: its places and the notification first, then its widgets. A
+// filler, as the places are: a screen reader does not say "Table panel" each
+// time the focus comes back to the table.
 class SurfaceAccessible final : public QAccessibleWidget {
   public:
-    explicit SurfaceAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Pane) {}
+    explicit SurfaceAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Client) {}
 
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name ? QStringLiteral("Table") : QAccessibleWidget::text(t);
@@ -226,9 +228,10 @@ class SurfaceAccessible final : public QAccessibleWidget {
     }
 };
 
+// A filler too: a card is read by its name alone, not as "7 of Coppe image".
 class CardAccessible final : public QAccessibleWidget {
   public:
-    explicit CardAccessible(CardWidget* w) : QAccessibleWidget(w, QAccessible::Graphic) {}
+    explicit CardAccessible(CardWidget* w) : QAccessibleWidget(w, QAccessible::Client) {}
 
     QString text(QAccessible::Text t) const override {
         const TableAccessibility* owner = TableAccessibility::For(widget()->parentWidget());

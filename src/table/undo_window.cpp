@@ -34,7 +34,11 @@ void Form1::UndoKey(bool redo) {
     }
     auto before = std::make_unique<Table>();
     RestoreState(*before, table_);
-    if (!(redo ? history_.Redo(table_) : history_.Undo(table_))) return;
+    if (!(redo ? history_.Redo(table_) : history_.Undo(table_))) {
+        // Every key answers, this one too.
+        accessibility_->Say(redo ? "Nothing to redo" : "Nothing to undo");
+        return;
+    }
     RestoreState(rest_, table_);
     TableMoved();
     surface_->SetMazzoShown(StockShown(table_));

@@ -274,6 +274,23 @@ TEST(KeyboardPlay, DirectKeysGoStraightToAPlace) {
     }
 }
 
+TEST(KeyboardPlay, AFoundationNamedIsTheOneFocused) {
+    // Denari up to 2, Coppe up to 3: F goes to the first, the hint's card
+    // may lie on the other.
+    Table t = MakeTable("c1: 34 | f: 2 13 20 30");
+    Hands r(t);
+    KeyboardPlay play(t, r.gestures, r.gestures);
+    for (const auto& [target, focus] : {std::pair{P("f2"), "f2"}, {P("f1"), "f1"}}) {
+        play.JumpTo(target);
+        EXPECT_EQ(Name(*play.Focus()), focus);
+    }
+    play.JumpTo(P("f2"));
+    play.Key(TableKey::Space);
+    ASSERT_EQ(play.HeldCard(), 13);
+    play.JumpTo(P("f1"));
+    EXPECT_EQ(Name(*play.Focus()), "f2") << "carrying the 3 of Coppe, F is its own foundation";
+}
+
 TEST(KeyboardPlay, FocusLeavesAPlaceThatGoesAway) {
     // One card, the 2 of Spade, left in the stock: turned, the stock goes and
     // the focus falls back on the pile; sent up from there, the pile is empty
