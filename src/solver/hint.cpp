@@ -107,17 +107,19 @@ Hint HintFinder::Find(const Position& now, const std::vector<Position>& earlier)
     if (!Cancelled()) known_.emplace(nowText, Verdict::kWon);
 
     // The solver's own first move is proven; a more natural one is offered
-    // only when its position is proven won too. A move back to a position
-    // this deal has been in goes round in a circle (H would shuttle a card
-    // between two places): it is offered only when no other proven move is.
+    // only when its position is proven won too, by a line shorter than the
+    // rest of the solver's: so each hint followed brings the end nearer, and
+    // following H ends. A move back to a position this deal has been in goes
+    // round in a circle (H would shuttle a card between two places): it is
+    // offered only when no other proven move is.
     std::unordered_set<std::string> seen;
     for (const Position& p : earlier)
         seen.insert(ToText(p));
-    auto circles = [&](Step s) {
+    auto after = [&](Step s) {
         Position next = now;
         Undo undo;
         Apply(next, s, undo);
-        return seen.contains(ToText(next));
+        return next;
     };
     Step steps[kMaxSteps];
     const int n = LegalSteps(now, steps);
@@ -131,25 +133,30 @@ Hint HintFinder::Find(const Position& now, const std::vector<Position>& earlier)
     for (int i = 0; i < n; ++i) {
         if (Describe(now, steps[i]) != hint.move) continue;
         rank = Naturalness(now, steps[i]);
-        solverCircles = circles(steps[i]);
+        solverCircles = seen.contains(ToText(after(steps[i])));
         solverStep = steps[i];
     }
+    Position next = after(solverStep);
+    std::vector<Move> line(root.line.begin() + 1, root.line.end());
     for (int i = 0; i < n && !Cancelled(); ++i) {
         if (!solverCircles && Naturalness(now, steps[i]) >= std::min(rank, kShuffle)) break;
-        if (Describe(now, steps[i]) == root.line.front() || circles(steps[i])) continue;
-        Position next = now;
-        Undo undo;
-        Apply(next, steps[i], undo);
-        if (VerdictOf(next) == Verdict::kWon) {
-            hint.move = Describe(now, steps[i]);
-            break;
-        }
+        if (Describe(now, steps[i]) == root.line.front()) continue;
+        Position other = after(steps[i]);
+        const std::string text = ToText(other);
+        if (seen.contains(text)) continue;
+        if (auto it = known_.find(text); it != known_.end() && it->second == Verdict::kLost)
+            continue;
+        const Result result = solver_.Solve(other);
+        if (result.verdict == Verdict::kLost && !Cancelled()) known_.emplace(text, result.verdict);
+        if (result.verdict != Verdict::kWon || result.line.size() >= line.size()) continue;
+        if (!Cancelled()) known_.emplace(text, Verdict::kWon);
+        hint.move = Describe(now, steps[i]);
+        next = other;
+        line = result.line;
+        break;
     }
-    if (hint.move == root.line.front() && !Cancelled()) {
-        Position next = now;
-        Undo undo;
-        Apply(next, solverStep, undo);
-        plan_.assign(root.line.begin() + 1, root.line.end());
+    if (!Cancelled()) {
+        plan_ = std::move(line);
         planAt_ = ToText(next);
     }
     return hint;
