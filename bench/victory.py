@@ -55,11 +55,14 @@ def tune_head(render_bin, tune):
 
 
 def find_head(samples, head):
-    """Index in samples where the head fits best, or None below MIN_CORRELATION."""
+    """Index in samples where the head first fits (the best fit near the first coarse
+    one at MIN_CORRELATION), or None: a later note of the tune may fit as well."""
     coarse_s, coarse_h = samples[::DECIMATE], head[::DECIMATE]
-    best = max(range(0, max(1, len(coarse_s) - len(coarse_h))),
-               key=lambda i: correlation(coarse_s, coarse_h, i))
-    lo, hi = max(0, (best - 1) * DECIMATE), min(len(samples) - len(head), (best + 1) * DECIMATE)
+    first = next((i for i in range(0, max(1, len(coarse_s) - len(coarse_h)))
+                  if correlation(coarse_s, coarse_h, i) >= MIN_CORRELATION), None)
+    if first is None:
+        return None
+    lo, hi = max(0, (first - 1) * DECIMATE), min(len(samples) - len(head), (first + 2) * DECIMATE)
     exact = max(range(lo, hi + 1), key=lambda i: correlation(samples, head, i))
     return exact if correlation(samples, head, exact) >= MIN_CORRELATION else None
 
@@ -84,7 +87,7 @@ class Player:
         except Exception:  # the source may be gone already
             pass
 
-    def said(self, keys, done, timeout=60.0, quiet_s=0.3):
+    def said(self, keys, done, timeout=60.0, quiet_s=0.15):
         """Presses keys; the announcements until one satisfies done and quiet_s passes
         without another."""
         self.news = []
@@ -125,6 +128,8 @@ def won_at(player):
         keys = ["space", column.group(1), "space"] if column else ["Return"]
         player.releases.drain()
         news = player.said(keys, lambda n: True, timeout=10)
+        if os.environ.get("VERBOSE"):
+            print("  %s -> %s" % (hint, news), file=sys.stderr)
         if any("you have won" in n for n in news):
             return monotonic_of_x_time(player.releases.next_return()) if not column else None
         hint = player.hint()
@@ -138,6 +143,12 @@ def heard_at(monitor, head, since):
     if not monitor.wait_samples(end, timeout=10):
         raise RuntimeError("the recording stalled")
     found = find_head(monitor.samples(begin, end), head)
+    if os.environ.get("DUMP"):
+        with wave.open(os.environ["DUMP"], "w") as w:
+            w.setnchannels(1)
+            w.setsampwidth(2)
+            w.setframerate(RATE)
+            w.writeframes(monitor.samples(begin, end).tobytes())
     if found is None:
         return None
     at = begin + found

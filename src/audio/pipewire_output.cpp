@@ -99,18 +99,20 @@ class PipeWireOutput final : public AudioOutput {
         return id(*slot);
     }
 
-    // A stream is set aside, not destroyed: a new stream waits some 30 ms
-    // for the session manager to link it, an idle one costs nothing.
+    // The card sound's stream is set aside, not destroyed: a new stream waits
+    // some 30 ms for the session manager to link it, an idle one costs
+    // nothing. The music's is destroyed: it has whole periods queued in the
+    // server, which only that drops, and a pause or a new tune must not wait
+    // for them.
     void close(uint32_t stream) override {
         if (stream == 0 || stream > slots_.size() || loop_ == nullptr) return;
         Locked locked(*this);
         Slot& slot = slots_[stream - 1];
         if (slot.stream == nullptr) return;
-        if (slot.lost) {
+        if (slot.lost || slot.frames > kRealTimeFrames) {
             destroy(slot);
             return;
         }
-        // What it queued is not heard when it plays again.
         pw_.pw_stream_flush(slot.stream, false);
         pw_.pw_stream_set_active(slot.stream, false);
         slot.parked = true;

@@ -24,9 +24,10 @@ std::chrono::milliseconds steadyNow() {
 struct SoundSystem::Core {
     Core(Poster post, const Options& options)
         : engine(kRate, lock, std::move(post), findSoundfont()),
-          keeper(engine, lock,
-                 options.makeOutput ? options.makeOutput : OutputKeeper::MakeOutput(openSystemOutput),
-                 steadyNow, options.idleClose) {
+          keeper(
+              engine, lock,
+              options.makeOutput ? options.makeOutput : OutputKeeper::MakeOutput(openSystemOutput),
+              steadyNow, options.idleClose) {
         // Called inside the command: only a note for the sound thread.
         engine.music().onPlay = [this] { keeper.ask(OutputKeeper::kWantMusic); };
         engine.wave().onPlay = [this] { keeper.ask(OutputKeeper::kWantCard); };
