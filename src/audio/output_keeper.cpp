@@ -123,13 +123,9 @@ OutputKeeper::Ms OutputKeeper::step(Ms now) {
         lostServer_ = true;
     }
     // A real server would play out the long period of music queued before a
-    // pause or a stop; a play that follows at once gets a fresh stream. Where
-    // closing waits for the server (up to two periods), a play already under
-    // way (the victory tune after the Stop) goes on in the open stream: what
-    // it queued of the old tune is heard sooner than a new stream could be.
+    // pause or a stop; a play that follows at once gets a fresh stream.
     bool fresh = false;
-    if ((jobs & kHaltMusic) != 0 && !shared_ && at(Sound::kMusic).output == Output::kReal &&
-        !(playing[0] && out_->closeWaits())) {
+    if ((jobs & kHaltMusic) != 0 && !shared_ && at(Sound::kMusic).output == Output::kReal) {
         closeStream(at(Sound::kMusic));
         fresh = playing[0];
     }
