@@ -27,6 +27,9 @@ class AudioOutput {
     virtual void close(uint32_t stream) = 0;
     // The driver has given the stream up (its server went away). Any thread.
     virtual bool lost(uint32_t stream) const = 0;
+    // Whether close() waits for the server to ask for more (SDL's drivers:
+    // up to two periods) rather than dropping what the stream has queued.
+    virtual bool closeWaits() const { return false; }
     // The driver started, as the system names it ("pulseaudio", "dummy", ...).
     virtual std::string driver() const = 0;
 };

@@ -123,11 +123,22 @@ OutputKeeper::Ms OutputKeeper::step(Ms now) {
         lostServer_ = true;
     }
     // A real server would play out the long period of music queued before a
-    // pause or a stop; a play that follows at once gets a fresh stream.
+    // pause or a stop; a play that follows at once gets a fresh stream. Where
+    // closing waits for the server (two periods through SDL's PulseAudio), a
+    // Play of the same handler (the victory tune after its Stop) may come just
+    // after the halt: a moment later, if the music plays again, it goes on in
+    // the open stream, heard sooner than a new stream could be.
     bool fresh = false;
-    if ((jobs & kHaltMusic) != 0 && !shared_ && at(Sound::kMusic).output == Output::kReal) {
+    const bool musicOpen = !shared_ && at(Sound::kMusic).output == Output::kReal;
+    if ((jobs & kHaltMusic) != 0 && musicOpen && out_->closeWaits()) {
+        haltCloseAt_ = now + kHaltGrace;
+    } else if ((jobs & kHaltMusic) != 0 && musicOpen) {
         closeStream(at(Sound::kMusic));
         fresh = playing[0];
+    }
+    if (haltCloseAt_ != kNever && now >= haltCloseAt_) {
+        haltCloseAt_ = kNever;
+        if (musicOpen && !playing[0]) closeStream(at(Sound::kMusic));
     }
     const bool retry = lostServer_ && now - probedAt_ >= kLostRetry;
     for (Sound sound : kSounds) {
@@ -155,6 +166,7 @@ OutputKeeper::Ms OutputKeeper::step(Ms now) {
             next = std::min(next, std::max(now, Ms(stream.lastPullMs) + kWatchdog));
         }
     }
+    next = std::min(next, haltCloseAt_);
     const bool onDummy =
         at(Sound::kMusic).output != Output::kReal && at(Sound::kCard).output != Output::kReal;
     if (lostServer_ && onDummy && (playing[0] || playing[1]))

@@ -54,6 +54,9 @@ class OutputKeeper {
     // play has lost its server, whatever its driver says.
     static constexpr Ms kWatchdog{1000};
     static constexpr Ms kNever = Ms::max();
+    // Where closing waits for the server, a halted music's stream closes this
+    // much later, unless a play of the same moment has come.
+    static constexpr Ms kHaltGrace{10};
     // Frames a period on a real output. The card sound's is short: a rustle is
     // mixed in at the next period, 5.8 ms. The music's is long, 186 ms: each
     // period wakes the sound server. What it queues ahead is never waited
@@ -146,6 +149,7 @@ class OutputKeeper {
     bool lostServer_ = false;          // a real output went away and is looked for again
     std::atomic<bool> shared_{false};  // the driver gives one stream: it plays both sounds
     bool quitting_ = false;
+    Ms haltCloseAt_ = kNever;  // the music's stream closes then, unless it plays again
 
     std::array<Stream, 2> streams_;
 };

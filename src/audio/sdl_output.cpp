@@ -49,6 +49,7 @@ class SdlOutput final : public AudioOutput {
     bool lost(uint32_t stream) const override {
         return sdl_.SDL_GetAudioDeviceStatus(stream) == SDL_AUDIO_STOPPED;
     }
+    bool closeWaits() const override { return true; }
     std::string driver() const override {
         const char* name = up_ ? sdl_.SDL_GetCurrentAudioDriver() : nullptr;
         return name != nullptr ? name : "";

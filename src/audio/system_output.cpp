@@ -35,6 +35,7 @@ class SystemOutput final : public AudioOutput {
         if (on_ != nullptr) on_->close(stream);
     }
     bool lost(uint32_t stream) const override { return on_ != nullptr && on_->lost(stream); }
+    bool closeWaits() const override { return on_ != nullptr && on_->closeWaits(); }
     std::string driver() const override { return on_ != nullptr ? on_->driver() : ""; }
 
   private:

@@ -27,6 +27,7 @@ constexpr Sound kMusic = Sound::kMusic;
 struct Server {
     bool up = true;            // a real driver starts and opens
     bool reportsLoss = false;  // the driver says its stream is gone
+    bool closeWaits = false;   // closing waits for the server, as SDL's does
     int starts = 0;
     int opens = 0;
     int closes = 0;
@@ -59,6 +60,7 @@ class FakeOutput final : public AudioOutput {
         --open_;
     }
     bool lost(uint32_t) const override { return !dummy_ && server_->reportsLoss; }
+    bool closeWaits() const override { return server_->closeWaits; }
     std::string driver() const override { return dummy_ ? "dummy" : "server"; }
 
   private:
@@ -250,6 +252,32 @@ TEST_F(Keeper, ALostServerIsLookedForAgainWhileSomethingPlays) {
         EXPECT_LE(server_->starts - quietStarts, 2) << "probing with nothing to play";
         stopPlaying();
     }
+}
+
+// Where closing waits for the server, a new tune asked for with the Stop (the
+// victory tune) goes on in the music's open stream; a Stop alone closes it.
+TEST_F(Keeper, ANewTuneAtTheStopKeepsAStreamWhoseCloseWaits) {
+    server_->closeWaits = true;
+    MusicDevice& music = engine_.music();
+    music.FileName = test::soundFile("Music/7carte.mid");
+    music.Command("Open");
+    if (music.Length() == 0) GTEST_SKIP() << "no soundfont here";
+    keeper_.ask(OutputKeeper::kStart);
+    music.Command("Play");
+    jobsAsked_ = true;
+    advance(Ms(100));
+    ASSERT_EQ(keeper_.output(kMusic), Output::kReal);
+    const int closes = server_->closes;
+    for (const char* command : {"Stop", "Close", "Open", "Play"})
+        music.Command(command);
+    jobsAsked_ = true;
+    advance(Ms(100));
+    EXPECT_EQ(server_->closes, closes);
+    EXPECT_EQ(keeper_.output(kMusic), Output::kReal);
+    music.Command("Stop");
+    jobsAsked_ = true;
+    advance(OutputKeeper::kHaltGrace + Ms(10));
+    EXPECT_EQ(keeper_.output(kMusic), Output::kClosed);
 }
 
 TEST_F(Keeper, WithoutARealOutputPlaysToTheDummyAndProbesAtMostEveryTwoSeconds) {
