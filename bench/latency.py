@@ -260,22 +260,31 @@ def verdict(text, figure, met):
     print("    %-62s %-9s %s" % (text, figure, "met" if met else "MISSED"))
 
 
+def add_server_arguments(parser):
+    """The sound server to play through and the build to run, as the benches share them."""
+    parser.add_argument("--server", choices=sorted(SERVERS), default="pulseaudio")
+    parser.add_argument("--graph-rate", type=int,
+                        help="PipeWire: run the graph at this rate (default: PipeWire's own, 48000)")
+    parser.add_argument("--build-dir", default=os.path.join(ROOT, "build/default"))
+
+
+def start_server(args):
+    return (SERVERS[args.server](args.graph_rate) if args.graph_rate
+            else SERVERS[args.server]()).start()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--clicks", type=int, default=12, help="per round, music on and off")
     parser.add_argument("--quiet-clicks", type=int, default=6, help="after a quiet spell")
     parser.add_argument("--commands", type=int, default=6,
                         help="\"Music\" off and on, per round (0: none)")
-    parser.add_argument("--server", choices=sorted(SERVERS), default="pulseaudio")
-    parser.add_argument("--graph-rate", type=int,
-                        help="PipeWire: run the graph at this rate (default: PipeWire's own, 48000)")
-    parser.add_argument("--build-dir", default=os.path.join(ROOT, "build/default"))
+    add_server_arguments(parser)
     args = parser.parse_args()
     binary = os.path.join(args.build_dir, "src/app/tarvo")
     template = read_template(os.path.join(os.path.dirname(binary), "carta.wav"))
 
-    server = (SERVERS[args.server](args.graph_rate) if args.graph_rate
-              else SERVERS[args.server]()).start()
+    server = start_server(args)
     xvfb = Xvfb()
     monitor = server.monitor()
     releases = Releases(xvfb.display)

@@ -30,8 +30,9 @@ sys.path.insert(0, os.path.join(ROOT, "tests/e2e"))
 sys.path.insert(0, os.path.join(ROOT, "bench"))
 
 from accessible_test import Buses  # noqa: E402
-from latency import COMMAND_GOAL_MS, Releases, monotonic_of_x_time, verdict  # noqa: E402
-from sound_servers import RATE, SERVERS, correlation  # noqa: E402
+from latency import (COMMAND_GOAL_MS, Releases, add_server_arguments,  # noqa: E402
+                     monotonic_of_x_time, start_server, verdict)
+from sound_servers import RATE, correlation  # noqa: E402
 from tarvo_e2e import Game, Xvfb  # noqa: E402
 
 HEAD_MS = 30           # the tune's first note, from its onset
@@ -174,10 +175,7 @@ def dealt_after(game):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--games", type=int, default=3)
-    parser.add_argument("--server", choices=sorted(SERVERS), default="pulseaudio")
-    parser.add_argument("--graph-rate", type=int,
-                        help="PipeWire: run the graph at this rate (default: PipeWire's own, 48000)")
-    parser.add_argument("--build-dir", default=os.path.join(ROOT, "build/default"))
+    add_server_arguments(parser)
     args = parser.parse_args()
     binary = os.path.join(args.build_dir, "src/app/tarvo")
 
@@ -198,8 +196,7 @@ def main():
     player = Player(releases)
     try:
         for _ in range(args.games):
-            server = (SERVERS[args.server](args.graph_rate) if args.graph_rate
-                      else SERVERS[args.server]()).start()
+            server = start_server(args)
             monitor = server.monitor()
             game = Game(xvfb, binary, extra_env=dict(server.client_env(),
                                                      DBUS_SESSION_BUS_ADDRESS=buses.address))
