@@ -1,7 +1,7 @@
 #pragma once
 // Where the mix goes: streams of interleaved stereo float frames, each pulled
-// by a callback on a thread of the output's own. PipeWire or SDL in the game
-// (system_output.cpp); a stand-in in the tests of the sound thread.
+// by a callback on a thread of the output's own. PipeWire, PulseAudio or SDL
+// in the game (system_output.cpp); a stand-in in the tests of the sound thread.
 
 #include <cstdint>
 #include <memory>
@@ -38,7 +38,10 @@ class AudioOutput {
 std::unique_ptr<AudioOutput> openSdlOutput();
 // A PipeWire server's own protocol; nullptr without PipeWire's library.
 std::unique_ptr<AudioOutput> openPipeWireOutput();
-// PipeWire where its server answers, SDL otherwise; nullptr without either.
+// A PulseAudio server's own protocol; nullptr without PulseAudio's library.
+std::unique_ptr<AudioOutput> openPulseOutput();
+// PipeWire or PulseAudio where its server answers, SDL otherwise; nullptr
+// without any.
 std::unique_ptr<AudioOutput> openSystemOutput();
 
 }  // namespace tarvo

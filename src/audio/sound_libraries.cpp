@@ -50,6 +50,7 @@ const PipeWireLibrary* PipeWire() {
     return loaded;
 }
 
+TARVO_DEFINE_LOADER(Pulse, PulseLibrary, "libpulse.so.0", TARVO_PULSE_FUNCTIONS)
 TARVO_DEFINE_LOADER(Alsa, AlsaLibrary, "libasound.so.2", TARVO_ALSA_FUNCTIONS)
 TARVO_DEFINE_LOADER(Glib, GlibLibrary, "libglib-2.0.so.0", TARVO_GLIB_FUNCTIONS)
 

@@ -1,5 +1,5 @@
 #pragma once
-// FluidSynth, SDL, PipeWire, ALSA and GLib, opened at run time by the sound thread.
+// FluidSynth, SDL, PipeWire, PulseAudio, ALSA and GLib, opened at run time by the sound thread.
 // Linked into the program they would load some forty libraries before the
 // window could start; opened here they load beside it, and a missing one
 // only leaves the game silent.
@@ -9,6 +9,7 @@
 #include <fluidsynth.h>
 #include <glib.h>
 #include <pipewire/pipewire.h>
+#include <pulse/pulseaudio.h>
 
 namespace tarvo {
 
@@ -73,6 +74,33 @@ namespace tarvo {
     X(pw_stream_flush)              \
     X(pw_stream_dequeue_buffer)     \
     X(pw_stream_queue_buffer)
+
+#define TARVO_PULSE_FUNCTIONS(X)       \
+    X(pa_threaded_mainloop_new)        \
+    X(pa_threaded_mainloop_free)       \
+    X(pa_threaded_mainloop_start)      \
+    X(pa_threaded_mainloop_stop)       \
+    X(pa_threaded_mainloop_lock)       \
+    X(pa_threaded_mainloop_unlock)     \
+    X(pa_threaded_mainloop_wait)       \
+    X(pa_threaded_mainloop_signal)     \
+    X(pa_threaded_mainloop_get_api)    \
+    X(pa_context_new)                  \
+    X(pa_context_unref)                \
+    X(pa_context_set_state_callback)   \
+    X(pa_context_connect)              \
+    X(pa_context_disconnect)           \
+    X(pa_context_get_state)            \
+    X(pa_stream_new)                   \
+    X(pa_stream_unref)                 \
+    X(pa_stream_set_state_callback)    \
+    X(pa_stream_set_write_callback)    \
+    X(pa_stream_connect_playback)      \
+    X(pa_stream_disconnect)            \
+    X(pa_stream_get_state)             \
+    X(pa_stream_begin_write)           \
+    X(pa_stream_cancel_write)          \
+    X(pa_stream_write)
 // clang-format on
 
 #define TARVO_ALSA_FUNCTIONS(X) X(snd_lib_error_set_handler)
@@ -90,6 +118,9 @@ struct SdlLibrary {
 struct PipeWireLibrary {
     TARVO_PIPEWIRE_FUNCTIONS(TARVO_POINTER_TO)
 };
+struct PulseLibrary {
+    TARVO_PULSE_FUNCTIONS(TARVO_POINTER_TO)
+};
 struct AlsaLibrary {
     TARVO_ALSA_FUNCTIONS(TARVO_POINTER_TO)
 };
@@ -103,6 +134,7 @@ const FluidLibrary* Fluid();
 const SdlLibrary* Sdl();
 // PipeWire is set up (pw_init) as it is opened.
 const PipeWireLibrary* PipeWire();
+const PulseLibrary* Pulse();
 const AlsaLibrary* Alsa();
 const GlibLibrary* Glib();
 

@@ -1,27 +1,30 @@
 #include <cstdlib>
+#include <vector>
 
 #include "audio_output.h"
 
 namespace tarvo {
 namespace {
 
-// PipeWire's own protocol where a PipeWire server answers; SDL otherwise (a
-// PulseAudio server, a card, the dummy driver), or when the player named an
-// SDL driver.
+// A sound server's own protocol where one answers, PipeWire's first; SDL
+// otherwise (a card, the dummy driver), or when the player named an SDL driver.
 class SystemOutput final : public AudioOutput {
   public:
-    SystemOutput(std::unique_ptr<AudioOutput> pipewire, std::unique_ptr<AudioOutput> sdl)
-        : pipewire_(std::move(pipewire)), sdl_(std::move(sdl)) {}
+    SystemOutput(std::vector<std::unique_ptr<AudioOutput>> servers,
+                 std::unique_ptr<AudioOutput> sdl)
+        : servers_(std::move(servers)), sdl_(std::move(sdl)) {}
 
     bool start(const char* driver) override {
         stop();
         const char* chosen = std::getenv("SDL_AUDIODRIVER");
-        const bool systemChoice = driver == nullptr && (chosen == nullptr || *chosen == '\0');
-        if (systemChoice && pipewire_ != nullptr && pipewire_->start(nullptr)) {
-            on_ = pipewire_.get();
-        } else if (sdl_ != nullptr && sdl_->start(driver)) {
-            on_ = sdl_.get();
+        if (driver == nullptr && (chosen == nullptr || *chosen == '\0')) {
+            for (auto& server : servers_)
+                if (server->start(nullptr)) {
+                    on_ = server.get();
+                    return true;
+                }
         }
+        if (sdl_ != nullptr && sdl_->start(driver)) on_ = sdl_.get();
         return on_ != nullptr;
     }
     void stop() override {
@@ -39,7 +42,7 @@ class SystemOutput final : public AudioOutput {
     std::string driver() const override { return on_ != nullptr ? on_->driver() : ""; }
 
   private:
-    std::unique_ptr<AudioOutput> pipewire_;
+    std::vector<std::unique_ptr<AudioOutput>> servers_;
     std::unique_ptr<AudioOutput> sdl_;
     AudioOutput* on_ = nullptr;
 };
@@ -47,10 +50,12 @@ class SystemOutput final : public AudioOutput {
 }  // namespace
 
 std::unique_ptr<AudioOutput> openSystemOutput() {
-    auto pipewire = openPipeWireOutput();
+    std::vector<std::unique_ptr<AudioOutput>> servers;
+    for (auto* open : {openPipeWireOutput, openPulseOutput})
+        if (auto server = open()) servers.push_back(std::move(server));
     auto sdl = openSdlOutput();
-    if (pipewire == nullptr && sdl == nullptr) return nullptr;
-    return std::make_unique<SystemOutput>(std::move(pipewire), std::move(sdl));
+    if (servers.empty() && sdl == nullptr) return nullptr;
+    return std::make_unique<SystemOutput>(std::move(servers), std::move(sdl));
 }
 
 }  // namespace tarvo

@@ -27,6 +27,8 @@ SoundSystem::Options waited(SoundSystem::Options options = {}) {
 TEST(SoundSystem, FindsTheLibrariesItOpens) {
     EXPECT_NE(Fluid(), nullptr);
     EXPECT_NE(Sdl(), nullptr);
+    EXPECT_NE(PipeWire(), nullptr);
+    EXPECT_NE(Pulse(), nullptr);
     EXPECT_NE(Alsa(), nullptr);
     EXPECT_NE(Glib(), nullptr);
 }
