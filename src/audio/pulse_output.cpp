@@ -162,7 +162,7 @@ class PulseOutput final : public AudioOutput {
         } else {
             // A period a request, and as much again at the sink: the server
             // and the game each wake a few times a second.
-            attr.tlength = 4 * period;
+            attr.tlength = 3 * period;
             attr.minreq = period;
         }
         if (pa_.pa_stream_connect_playback(slot.stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY,
