@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The game through a real sound server started for the test (PulseAudio, or
-PipeWire with TARVO_SOUND_SERVER=pipewire), heard at the server's null sink:
+PipeWire with TARVO_SOUND_SERVER=pipewire), in the server's own protocol or
+through the SDL driver TARVO_SDL_DRIVER names, heard at the server's null sink:
 the music and the card rustle arrive; a server killed mid-game leaves the game
 answering clicks without spinning; once a server is back, the next play is
 heard again, whichever way the player asks for it; EXIT and the close button
@@ -14,6 +15,7 @@ from sound_servers import (RATE, SERVERS, cpu_seconds, find_rustle, read_templat
 from tarvo_e2e import STOCK, GameTestCase, main, wait_until
 
 SERVER = os.environ.get("TARVO_SOUND_SERVER", "pulseaudio")
+SDL_DRIVER = os.environ.get("TARVO_SDL_DRIVER")
 ON_STOCK = (STOCK[0] + 32, STOCK[1] + 60)
 MUSIC_S = 1.0            # this much sound in a row is the music, not a rustle
 HEAR_TIMEOUT_S = 5.0
@@ -78,7 +80,10 @@ class SoundServerTest(GameTestCase):
         game.wait_view(lambda v: (v.pile_top(), v.foundations()) != before)
 
     def game_on_this_server(self):
-        game = self.start_game(extra_env=self.server.client_env())
+        env = self.server.client_env()
+        if SDL_DRIVER:
+            env["SDL_AUDIODRIVER"] = SDL_DRIVER
+        game = self.start_game(extra_env=env)
         game.start_dealt()
         return game
 
