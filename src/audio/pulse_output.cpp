@@ -15,7 +15,7 @@ constexpr size_t kFrameBytes = 2 * sizeof(float);
 // ahead than its period; a longer one (the music) is written a period at a time.
 constexpr int kShortFrames = 1024;
 // How long a server may take to let us in or to set up a stream. One that
-// has stopped answering never does: the game then plays to no one.
+// has stopped answering is given up after that, as if none listened.
 constexpr long kAnswerMicroseconds = 1'000'000;
 
 // A PulseAudio server's own protocol: unlike SDL 2.26's driver, a stream
