@@ -139,8 +139,8 @@ class PulseOutput final : public AudioOutput {
     }
 
     bool connect(Slot& slot, int rate, int frames, Pull pull, void* user) {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rate), 2};
-        slot.stream = pa_.pa_stream_new(context_, "Tarvo", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rate), 2};
+        slot.stream = pa_.pa_stream_new(context_, "Tarvo", &format, nullptr);
         if (slot.stream == nullptr) return false;
         slot.out = this;
         slot.pull = pull;
